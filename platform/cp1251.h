@@ -1,0 +1,29 @@
+// Windows-1251 <-> Unicode.
+//
+// Every text the system keeps in Windows-1251 (the calibrator's protocol texts, INI, project,
+// language and list files, the companion libraries' texts) crosses into the program through
+// these two functions, byte for byte; inside the program all text is QString (UTF-16/UTF-8).
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+/// Decodes Windows-1251 bytes. The one unassigned byte (0x98) becomes U+FFFD.
+QString FromCp1251(std::string_view bytes);
+inline QString FromCp1251(const QByteArray& bytes) { return FromCp1251(std::string_view(bytes.constData(), size_t(bytes.size()))); }
+
+/// Encodes text as Windows-1251. Characters the code page lacks become '?'.
+QByteArray ToCp1251(QStringView text);
+
+/// The same as ToCp1251, as a std::string (for C interfaces and fixed buffers).
+std::string ToCp1251String(QStringView text);
+
+/// UTF-8 text to Windows-1251 bytes and back, for code that holds text in std::string.
+std::string Utf8ToCp1251(std::string_view utf8);
+std::string Cp1251ToUtf8(std::string_view cp1251);
+
+} // namespace platform
