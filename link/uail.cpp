@@ -1,5 +1,7 @@
 #include "link/uail.h"
 
+#include "platform/cnumber.h"
+
 #include <QLoggingCategory>
 
 #include <algorithm>
@@ -168,10 +170,8 @@ int TInterface_UAIL::CommandRegisterInt(int command, int reg, int value)
 int TInterface_UAIL::CommandRegisterReal(int command, int reg, float value)
 {
     // Six decimals with a '.' whatever the user's locale ("%f" would follow LC_NUMERIC).
-    char number[400];
-    const auto r = std::to_chars(number, number + sizeof number - 1, double(value), std::chars_format::fixed, 6);
-    *r.ptr = '\0';
-    std::snprintf(m_request, sizeof m_request, "%d;%d;%d;%s;", m_address, command, reg, number);
+    const std::string number = platform::FormatFixed(double(value), 6);
+    std::snprintf(m_request, sizeof m_request, "%d;%d;%d;%s;", m_address, command, reg, number.c_str());
     return RunFormatted(m_repeat);
 }
 

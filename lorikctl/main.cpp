@@ -1,0 +1,230 @@
+// lorikctl: a command-line client of the calibrator, over the same link classes as the program.
+#include "link/interface.h"
+#include "link/registers.h"
+#include "platform/cp1251.h"
+#include "platform/serialport.h"
+#include "sensors/numbers.h"
+#include "sensors/polynoms.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kUsage = 64;
+
+const char* kUsageText =
+    "usage: lorikctl [--port PORT] [--address N] [--trace] COMMAND\n"
+    "  list-ports              one line per port, e.g. \"ttyUSB0\" or \"ttyUSB1 (занят)\"\n"
+    "  identify                the type code the calibrator answers\n"
+    "  read REG                the reply text as it comes\n"
+    "  read-int REG            the integer\n"
+    "  read-real REG           the value as the program shows numbers (\"<<<.<<<\" for NaN)\n"
+    "  write-int REG VALUE     request \"a;38;REG;VALUE;\"\n"
+    "  write-real REG VALUE    request \"a;38;REG;%f;\" (six decimals)\n"
+    "  read-block OBJ          the returned bytes as upper-case hex\n"
+    "  write-block OBJ HEX     sends the bytes given as hex\n"
+    "  convert --type CODE --temp T   electrical value of sensor type CODE (0-14) at T °C\n"
+    "  convert --type CODE --el E     temperature for the electrical value E (Ohm or mV)\n"
+    "PORT is a name from list-ports or a device path; without --port the first free listed port.\n"
+    "Exit status: 0 done; 1, 2, 3, 4 for the exchange results -1, -2, -3, -4; 64 usage error.\n";
+
+int Usage(const char* why = nullptr)
+{
+    if (why) std::fprintf(stderr, "lorikctl: %s\n", why);
+    std::fputs(kUsageText, stderr);
+    return kUsage;
+}
+
+void Print(const QString& text) { std::printf("%s\n", text.toUtf8().constData()); }
+
+// Exit status for an exchange result; with a device error, its code and text on stderr.
+int Exit(devlink::TInterface& link, int result)
+{
+    if (result == 0) return 0;
+    if (result == -4) {
+        const int code = link.DeviceErrorCode();
+        std::fprintf(stderr, "device error %d: %s\n", code, devlink::DeviceErrorText(code));
+        return 4;
+    }
+    std::fprintf(stderr, "%s\n", devlink::ResultText(result));
+    if (result >= -4 && result <= -1) return -result;
+    return 3;
+}
+
+bool ParseInt(const QString& text, int* value)
+{
+    bool ok = false;
+    *value = text.toInt(&ok, 10);
+    return ok;
+}
+
+QStringList ListPorts(platform::TInterface_RS232& port)
+{
+    QStringList list;
+    port.ListPorts(QStringLiteral("tty"), QString::fromLatin1(platform::TInterface_RS232::kUsbSerialFilter), &list);
+    return list;
+}
+
+// convert --type CODE (--temp T | --el E): through the characteristic library the program loads.
+int Convert(const QStringList& args)
+{
+    int code = -1;
+    QString mode, value;
+    for (int i = 0; i + 1 < args.size(); i += 2) {
+        if (args[i] == QStringLiteral("--type")) {
+            if (!ParseInt(args[i + 1], &code)) return Usage("CODE must be an integer");
+        } else if (args[i] == QStringLiteral("--temp") || args[i] == QStringLiteral("--el")) {
+            mode = args[i];
+            value = args[i + 1];
+        } else {
+            return Usage("convert takes --type CODE and --temp T or --el E");
+        }
+    }
+    if (args.size() != 4 || code < 0 || mode.isEmpty()) return Usage("convert takes --type CODE and --temp T or --el E");
+    float x = 0;
+    if (sensors::ReadNumber(value, &x) != 0) return Usage("the value must be a number");
+    sensors::TPolynoms lib;
+    if (!lib.Usable()) {
+        std::fprintf(stderr, "cannot use %s\n", sensors::TPolynoms::kFileName);
+        return 1;
+    }
+    const float y = mode == QStringLiteral("--temp") ? lib.GradToEl(code, x) : lib.ElToGrad(code, x);
+    if (!sensors::IsFinite(y)) {
+        std::fprintf(stderr, "no value: type %d does not cover %s\n", code, value.toUtf8().constData());
+        return 3;
+    }
+    Print(sensors::FixedText(y, 6));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    QString port;
+    int address = 1;
+    bool trace = false;
+    while (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
+        const QString opt = args.takeFirst();
+        if (opt == QStringLiteral("--port") && !args.isEmpty()) {
+            port = args.takeFirst();
+        } else if (opt == QStringLiteral("--address") && !args.isEmpty()) {
+            if (!ParseInt(args.takeFirst(), &address) || address < 0 || address > 255) return Usage("bad address");
+        } else if (opt == QStringLiteral("--trace")) {
+            trace = true;
+        } else if (opt == QStringLiteral("--help")) {
+            std::fputs(kUsageText, stdout);
+            return 0;
+        } else {
+            return Usage("unknown option");
+        }
+    }
+    if (args.isEmpty()) return Usage("no command");
+    const QString cmd = args.takeFirst();
+
+    if (cmd == QStringLiteral("convert")) return Convert(args);
+
+    devlink::TInterface link;
+    if (cmd == QStringLiteral("list-ports")) {
+        if (!args.isEmpty()) return Usage("list-ports takes no arguments");
+        for (const QString& p : ListPorts(link.Frames().Port())) Print(p);
+        return 0;
+    }
+
+    struct Spec {
+        const char* name;
+        int args;
+    };
+    static constexpr Spec kCommands[] = {{"identify", 0}, {"read", 1},      {"read-int", 1},   {"read-real", 1},
+                                         {"write-int", 2}, {"write-real", 2}, {"read-block", 1}, {"write-block", 2}};
+    const Spec* spec = nullptr;
+    for (const Spec& s : kCommands)
+        if (cmd == QLatin1String(s.name)) spec = &s;
+    if (!spec) return Usage("unknown command");
+    if (args.size() != spec->args) return Usage("wrong number of arguments");
+    int a0 = 0;
+    if (spec->args >= 1 && !ParseInt(args[0], &a0)) return Usage("REG/OBJ must be an integer");
+
+    if (port.isEmpty()) {
+        for (const QString& p : ListPorts(link.Frames().Port()))
+            if (!p.endsWith(QString::fromUtf16(platform::kBusySuffix))) {
+                port = p;
+                break;
+            }
+        if (port.isEmpty()) {
+            std::fprintf(stderr, "no free port found\n");
+            return 1;
+        }
+    }
+    link.Frames().Initialise(port, 115200, address, 150);
+    if (trace) {
+        link.Frames().SetExchangeDone([&link](int r) {
+            std::fprintf(stderr, "> %s\n< %s (%d)\n", link.Frames().RequestText(),
+                         platform::Cp1251ToUtf8(link.ReplyData()).c_str(), r);
+        });
+    }
+
+    if (cmd == QStringLiteral("identify")) {
+        const int r = link.Identify();
+        if (r == 0) Print(link.ReplyText());
+        return Exit(link, r);
+    }
+    if (cmd == QStringLiteral("read")) {
+        const int r = link.ReadRegister(a0);
+        if (r == 0) Print(link.ReplyText());
+        return Exit(link, r);
+    }
+    if (cmd == QStringLiteral("read-int")) {
+        int v = 0;
+        const int r = link.ReadRegisterInt(a0, &v);
+        if (r == 0) {
+            std::printf("%d\n", v);
+            return 0;
+        }
+        if (r == -2) {
+            std::fprintf(stderr, "not an integer: %s\n", platform::Cp1251ToUtf8(link.ReplyData()).c_str());
+            return 3;
+        }
+        return Exit(link, link.LastResult());
+    }
+    if (cmd == QStringLiteral("read-real")) {
+        float v = sensors::MissingValue();
+        const int r = link.ReadRegisterReal(a0, &v);
+        if (r == 0) Print(sensors::CompactText(v));
+        return r == 0 ? 0 : Exit(link, link.LastResult());
+    }
+    if (cmd == QStringLiteral("write-int")) {
+        int v = 0;
+        if (!ParseInt(args[1], &v)) return Usage("VALUE must be an integer");
+        return Exit(link, link.WriteRegisterInt(a0, v));
+    }
+    if (cmd == QStringLiteral("write-real")) {
+        const int r = link.WriteRegisterFromText(a0, args[1]);
+        if (r == devlink::kConversionError) return Usage("VALUE must be a number");
+        return Exit(link, r);
+    }
+    if (cmd == QStringLiteral("read-block")) {
+        std::uint8_t bytes[devlink::kBlockReadSize];
+        int n = 0;
+        const int r = link.ReadBlock(a0, bytes, int(sizeof bytes), &n);
+        if (r == 0) {
+            for (int i = 0; i < n; ++i) std::printf("%02X", bytes[i]);
+            std::printf("\n");
+        }
+        return Exit(link, r);
+    }
+    // write-block
+    const QByteArray hex = args[1].toLatin1();
+    if (hex.size() % 2 != 0 || hex.isEmpty()) return Usage("HEX must be an even number of hex digits");
+    const QByteArray bytes = QByteArray::fromHex(hex);
+    if (bytes.size() * 2 != hex.size()) return Usage("HEX must be hex digits");
+    return Exit(link, link.WriteBlock(a0, reinterpret_cast<const std::uint8_t*>(bytes.constData()), int(bytes.size())));
+}
