@@ -1,0 +1,36 @@
+#include "platform/signals.h"
+
+#include <csignal>
+#include <pthread.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+sigset_t TerminationSet()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+}
+} // namespace
+
+void BlockTerminationSignals()
+{
+    const sigset_t set = TerminationSet();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+int WaitForTerminationSignal()
+{
+    const sigset_t set = TerminationSet();
+    int sig = 0;
+    while (sigwait(&set, &sig) != 0) {
+    }
+    return sig;
+}
+
+void RequestTermination() { kill(getpid(), SIGTERM); }
+
+} // namespace platform

@@ -1,0 +1,29 @@
+#include "simulator/virtualcalibrator.h"
+
+#include "platform/library.h"
+
+#include <QFileInfo>
+
+namespace sim {
+
+VirtualCalibrator::VirtualCalibrator(World world, QString stateFile)
+    : m_model(std::move(world), std::move(stateFile)),
+      m_transport([this](const std::string& request) { return m_model.Handle(request); })
+{
+}
+
+VirtualCalibrator::~VirtualCalibrator() { Stop(); }
+
+int VirtualCalibrator::Start(const QString& linkPath) { return m_transport.Start(linkPath); }
+
+void VirtualCalibrator::Stop() { m_transport.Stop(); }
+
+QString VirtualCalibrator::ScenarioPath(const QString& name)
+{
+    if (name.contains(QLatin1Char('/')) || name.endsWith(QStringLiteral(".ini"))) return name;
+    const QString installed = platform::ProgramDir() + QStringLiteral("/scenarios/") + name + QStringLiteral(".ini");
+    if (QFileInfo::exists(installed)) return installed;
+    return QStringLiteral(LORIK_SCENARIO_DIR "/") + name + QStringLiteral(".ini");
+}
+
+} // namespace sim
