@@ -10,6 +10,7 @@ function(lorik_test name)
         target_link_libraries(${name} PRIVATE lorik_test_main_core)
     endif()
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock lorik_options)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
     target_compile_definitions(${name} PRIVATE LORIK_BIN_DIR="${LORIK_BIN_DIR}"
                                LORIK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     add_test(NAME ${name} COMMAND ${name})

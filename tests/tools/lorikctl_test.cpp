@@ -1,0 +1,127 @@
+// lorik-sim and lorikctl as the technician runs them: two processes over a pseudo-terminal.
+#include "tests/support/scoped_env.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kBin = QStringLiteral(LORIK_BIN_DIR);
+
+struct Result {
+    int code;
+    QString out, err;
+};
+
+class Tools : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        sim.setProgram(kBin + QStringLiteral("/lorik-sim"));
+        sim.setArguments({QStringLiteral("--dir"), dir.path(), QStringLiteral("--scenario"), QStringLiteral("bench")});
+        sim.start();
+        ASSERT_TRUE(sim.waitForStarted(5000));
+        ASSERT_TRUE(sim.waitForReadyRead(5000));
+        link = QString::fromUtf8(sim.readLine()).trimmed();
+        ASSERT_EQ(link, dir.path() + QStringLiteral("/ttyLORIK0"));
+    }
+    void TearDown() override
+    {
+        sim.terminate(); // SIGTERM: the simulator removes its link and ends
+        ASSERT_TRUE(sim.waitForFinished(5000));
+        EXPECT_EQ(sim.exitCode(), 0);
+        EXPECT_FALSE(QFile::exists(link));
+    }
+    Result Ctl(const QStringList& args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LORIK_SIM_DIR"), dir.path());
+        p.setProcessEnvironment(env);
+        p.start(kBin + QStringLiteral("/lorikctl"), args);
+        p.waitForFinished(10000);
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    }
+    void Say(const char* line)
+    {
+        sim.write(line);
+        sim.write("\n");
+        ASSERT_TRUE(sim.waitForReadyRead(5000));
+        sim.readAll();
+    }
+    QTemporaryDir dir;
+    QProcess sim;
+    QString link;
+};
+
+} // namespace
+
+TEST_F(Tools, ListIdentifyReadWrite)
+{
+    EXPECT_EQ(Ctl({QStringLiteral("list-ports")}).out, QStringLiteral("ttyLORIK0\n"));
+    EXPECT_EQ(Ctl({QStringLiteral("identify")}).out, QStringLiteral("50\n"));
+    EXPECT_EQ(Ctl({QStringLiteral("write-int"), QStringLiteral("20"), QStringLiteral("2")}).code, 0);
+    const Result r = Ctl({QStringLiteral("read-real"), QStringLiteral("22")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NEAR(r.out.trimmed().toDouble(), 138.5, 0.2);
+    EXPECT_LE(r.out.trimmed().section(QLatin1Char('.'), 1).size(), 5);
+    EXPECT_EQ(Ctl({QStringLiteral("--port"), link, QStringLiteral("read"), QStringLiteral("310")}).out,
+              QStringLiteral("100001\n"));
+    EXPECT_EQ(Ctl({QStringLiteral("write-real"), QStringLiteral("13"), QStringLiteral("21.5")}).code, 0);
+}
+
+TEST_F(Tools, ExitCodesAndDeviceErrorText)
+{
+    const Result refused = Ctl({QStringLiteral("write-int"), QStringLiteral("22"), QStringLiteral("5")});
+    EXPECT_EQ(refused.code, 4);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("device error 4: Нарушение прав доступа")));
+    const Result range = Ctl({QStringLiteral("write-int"), QStringLiteral("66"), QStringLiteral("150")});
+    EXPECT_EQ(range.code, 4);
+    EXPECT_TRUE(range.err.contains(QStringLiteral("device error 6: Выход параметра за границу диапазона")));
+    EXPECT_EQ(Ctl({QStringLiteral("read")}).code, 64);
+    EXPECT_EQ(Ctl({QStringLiteral("frobnicate")}).code, 64);
+    EXPECT_EQ(Ctl({QStringLiteral("--port"), QStringLiteral("ttyNoSuch9"), QStringLiteral("identify")}).code, 1);
+    Say("fault no-reply 1");
+    EXPECT_EQ(Ctl({QStringLiteral("identify")}).code, 3);
+    EXPECT_EQ(Ctl({QStringLiteral("identify")}).code, 0);
+}
+
+TEST_F(Tools, BlocksAndBusyPort)
+{
+    EXPECT_EQ(Ctl({QStringLiteral("write-int"), QStringLiteral("44"), QStringLiteral("1")}).code, 0);
+    EXPECT_EQ(Ctl({QStringLiteral("write-block"), QStringLiteral("45"), QStringLiteral("FFFFFFFFFF0280000082FFFFFF")}).code, 0);
+    const Result r = Ctl({QStringLiteral("read-block"), QStringLiteral("45")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, QStringLiteral("\n")); // no transmitter in the bench scenario
+    EXPECT_EQ(Ctl({QStringLiteral("write-block"), QStringLiteral("45"), QStringLiteral("ABC")}).code, 64);
+    // a port another program holds is listed as busy
+    QProcess holder;
+    holder.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exec 3<>\"$0\"; flock 3; sleep 5"), link});
+    ASSERT_TRUE(holder.waitForStarted());
+    QThread::msleep(300);
+    EXPECT_EQ(Ctl({QStringLiteral("list-ports")}).out, QStringLiteral("ttyLORIK0 (занят)\n"));
+    holder.kill();
+    holder.waitForFinished();
+}
+
+TEST(ToolsConvert, ThroughTheCharacteristicLibrary)
+{
+    QProcess p;
+    p.start(kBin + QStringLiteral("/lorikctl"), {QStringLiteral("convert"), QStringLiteral("--type"), QStringLiteral("8"),
+                                                 QStringLiteral("--temp"), QStringLiteral("100")});
+    p.waitForFinished();
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), QStringLiteral("4.096230\n"));
+    p.start(kBin + QStringLiteral("/lorikctl"), {QStringLiteral("convert"), QStringLiteral("--type"), QStringLiteral("0"),
+                                                 QStringLiteral("--el"), QStringLiteral("138.5055")});
+    p.waitForFinished();
+    const QString t = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_NEAR(t.toDouble(), 100.0, 1e-4);
+    EXPECT_EQ(t.section(QLatin1Char('.'), 1).trimmed().size(), 6);
+    p.start(kBin + QStringLiteral("/lorikctl"), {QStringLiteral("convert"), QStringLiteral("--type"), QStringLiteral("99"),
+                                                 QStringLiteral("--el"), QStringLiteral("1")});
+    p.waitForFinished();
+    EXPECT_EQ(p.exitCode(), 3);
+}
