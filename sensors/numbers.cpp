@@ -26,17 +26,17 @@ bool IsFinite(float x) { return (Bits(x) & kExpMask) != kExpMask; }
 bool IsInfinite(float x) { return (Bits(x) & kExpMask) == kExpMask && (Bits(x) & kFracMask) == 0; }
 bool IsMissing(float x) { return (Bits(x) & kExpMask) == kExpMask && (Bits(x) & kFracMask) != 0; }
 
-QString FixedText(float x, int decimals)
+QString FixedText(double x, int decimals)
 {
-    if (!IsFinite(x)) return QString::fromUtf16(kMissingText);
+    if (!std::isfinite(x)) return QString::fromUtf16(kMissingText);
     const int n = decimals >= 0 && decimals <= 6 ? decimals : 6; // "%f" prints six decimals
-    return QString::fromStdString(Fixed(double(x), n));
+    return QString::fromStdString(Fixed(x, n));
 }
 
-QString CompactText(float x)
+QString CompactText(double x)
 {
-    if (!IsFinite(x)) return QString::fromUtf16(kMissingText);
-    std::string s = Fixed(double(x), 5).substr(0, 9);
+    if (!std::isfinite(x)) return QString::fromUtf16(kMissingText);
+    std::string s = Fixed(x, 5).substr(0, 9);
     if (s.find('.') != std::string::npos) {
         while (!s.empty() && s.back() == '0') s.pop_back();
         if (!s.empty() && s.back() == '.') s.pop_back();

@@ -22,11 +22,12 @@ bool IsInfinite(float x);
 /// Exponent all ones and fraction non-zero (NaN).
 bool IsMissing(float x);
 
-/// "%6.<n>f" for n 0..6 ("%f" otherwise), blanks trimmed; "<<<.<<<" when not finite.
-QString FixedText(float x, int decimals);
+/// "%6.<n>f" for n 0..6 ("%f" otherwise), blanks trimmed; "<<<.<<<" when not finite. Takes a double,
+/// as the C format does: a float argument is widened exactly.
+QString FixedText(double x, int decimals);
 /// "%4.5f" cut to 9 characters; trailing zeros (then a trailing '.') removed when there is a '.';
 /// "-0" becomes "0"; "<<<.<<<" when not finite. 1234.56789 → "1234.5678".
-QString CompactText(float x);
+QString CompactText(double x);
 /// Every '.' replaced by ',' (values in lists that go to spreadsheets).
 QString CommaText(QStringView text);
 
