@@ -1,4 +1,5 @@
 // lorikctl: a command-line client of the calibrator, over the same link classes as the program.
+#include "hart/search.h"
 #include "link/interface.h"
 #include "link/registers.h"
 #include "platform/cp1251.h"
@@ -8,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <QThread>
 
 #include <cstdio>
 #include <cstring>
@@ -29,6 +31,8 @@ const char* kUsageText =
     "  write-real REG VALUE    request \"a;38;REG;%f;\" (six decimals)\n"
     "  read-block OBJ          the returned bytes as upper-case hex\n"
     "  write-block OBJ HEX     sends the bytes given as hex\n"
+    "  hart find [--interval MS]      search polling addresses 0-15 for a HART transmitter\n"
+    "  hart pv ADDRESS [--interval MS] primary variable of the transmitter at a polling address\n"
     "  convert --type CODE --temp T   electrical value of sensor type CODE (0-14) at T °C\n"
     "  convert --type CODE --el E     temperature for the electrical value E (Ohm or mV)\n"
     "PORT is a name from list-ports or a device path; without --port the first free listed port.\n"
@@ -103,6 +107,93 @@ int Convert(const QStringList& args)
     return 0;
 }
 
+// The first free listed port when none was given.
+QString PickPort(devlink::TInterface& link, const QString& given)
+{
+    if (!given.isEmpty()) return given;
+    for (const QString& p : ListPorts(link.Frames().Port()))
+        if (!p.endsWith(QString::fromUtf16(platform::kBusySuffix))) return p;
+    return {};
+}
+
+// hart find | hart pv ADDRESS: the technician's quick check of a loop.
+int Hart(devlink::TInterface& link, QString port, int address, QStringList args)
+{
+    int interval = 500;
+    for (int i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == QStringLiteral("--interval")) {
+            if (!ParseInt(args[i + 1], &interval) || interval < 0) return Usage("MS must be an integer");
+            args.remove(i, 2);
+            break;
+        }
+    if (args.isEmpty()) return Usage("hart find | hart pv ADDRESS");
+    const QString sub = args.takeFirst();
+    port = PickPort(link, port);
+    if (port.isEmpty()) {
+        std::fprintf(stderr, "no free port found\n");
+        return 1;
+    }
+    link.Frames().Initialise(port, 115200, address, 150);
+    hart::THart h;
+    h.Configure(5, 3);
+    hart::DeviceRecord device;
+    hart::ManualTimer timer;
+    if (sub == QStringLiteral("find") && args.isEmpty()) {
+        hart::HartSearch search(link, h, device, timer);
+        bool found = false, range = false;
+        search.onFound = [&](bool ok) {
+            found = true;
+            range = ok;
+        };
+        search.onName = [&](const QString&) { found = true; };
+        if (search.Start() != 0) return Exit(link, link.LastResult());
+        while (search.Active()) {
+            QThread::msleep(unsigned(interval));
+            search.Tick();
+        }
+        if (!found) {
+            std::fprintf(stderr, "no HART device found at polling addresses 0-15\n");
+            return 3;
+        }
+        Print(QStringLiteral("address %1").arg(search.Address()));
+        Print(QStringLiteral("model %1").arg(device.model));
+        Print(QStringLiteral("manufacturer %1").arg(h.TableText(1, device.expandedType)));
+        if (range)
+            Print(QStringLiteral("range %1 ... %2 %3")
+                      .arg(sensors::CompactText(device.lowerRange), sensors::CompactText(device.upperRange), device.unit));
+        return 0;
+    }
+    int poll = 0;
+    if (sub == QStringLiteral("pv") && args.size() == 1 && ParseInt(args[0], &poll) && poll >= 0 && poll <= 15) {
+        // identify the device at that address for its long address, then one PV cycle
+        if (link.WriteRegisterInt(devlink::HartModem, 1) != 0) return Exit(link, link.LastResult());
+        std::uint8_t frame[64], bytes[devlink::kBlockReadSize];
+        int n = h.BuildShortFrame(frame, sizeof frame, poll, 0, 0, nullptr), got = 0;
+        if (link.WriteBlock(devlink::HartChannel, frame, n) != 0) return Exit(link, link.LastResult());
+        QThread::msleep(unsigned(interval));
+        hart::ResponseRecord r;
+        if (link.ReadBlock(devlink::HartChannel, bytes, sizeof bytes, &got) != 0 ||
+            hart::THart::ParseResponse(bytes, got, &r) != 0 || h.DecodeResponse(r, &device) != 0 || r.command != 0) {
+            std::fprintf(stderr, "no HART device answers at polling address %d\n", poll);
+            return 3;
+        }
+        hart::HartPvReader reader(link, h, device, timer);
+        reader.Start();
+        reader.Tick();
+        QThread::msleep(unsigned(interval));
+        reader.Tick();
+        const float pv = reader.Pv();
+        reader.Stop();
+        if (!sensors::IsFinite(pv)) {
+            std::fprintf(stderr, "no primary variable read\n");
+            return 3;
+        }
+        Print(sensors::CompactText(pv) + QLatin1Char(' ') + device.unit);
+        return 0;
+    }
+    return Usage("hart find | hart pv ADDRESS");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -143,6 +234,8 @@ int main(int argc, char** argv)
         const char* name;
         int args;
     };
+    if (cmd == QStringLiteral("hart")) return Hart(link, port, address, args);
+
     static constexpr Spec kCommands[] = {{"identify", 0}, {"read", 1},      {"read-int", 1},   {"read-real", 1},
                                          {"write-int", 2}, {"write-real", 2}, {"read-block", 1}, {"write-block", 2}};
     const Spec* spec = nullptr;
@@ -153,12 +246,8 @@ int main(int argc, char** argv)
     int a0 = 0;
     if (spec->args >= 1 && !ParseInt(args[0], &a0)) return Usage("REG/OBJ must be an integer");
 
-    if (port.isEmpty()) {
-        for (const QString& p : ListPorts(link.Frames().Port()))
-            if (!p.endsWith(QString::fromUtf16(platform::kBusySuffix))) {
-                port = p;
-                break;
-            }
+    port = PickPort(link, port);
+    {
         if (port.isEmpty()) {
             std::fprintf(stderr, "no free port found\n");
             return 1;

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -20,7 +22,12 @@ QString Type(const QString& start, int caret, const QString& keys)
     QLineEdit e(start);
     InstallNumericKeyFilter(&e);
     e.setCursorPosition(caret);
-    for (QChar k : keys) QTest::keyClicks(&e, QString(k));
+    for (QChar k : keys) {
+        // a key event carrying the character, as a keyboard in any layout sends it
+        QKeyEvent press(QEvent::KeyPress, k.unicode() < 0x80 ? QKeySequence(QString(k))[0].key() : Qt::Key_unknown,
+                        Qt::NoModifier, QString(k));
+        QApplication::sendEvent(&e, &press);
+    }
     return e.text();
 }
 } // namespace

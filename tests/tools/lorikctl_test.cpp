@@ -18,10 +18,11 @@ struct Result {
 
 class Tools : public ::testing::Test {
 protected:
+    virtual QString Scenario() const { return QStringLiteral("bench"); }
     void SetUp() override
     {
         sim.setProgram(kBin + QStringLiteral("/lorik-sim"));
-        sim.setArguments({QStringLiteral("--dir"), dir.path(), QStringLiteral("--scenario"), QStringLiteral("bench")});
+        sim.setArguments({QStringLiteral("--dir"), dir.path(), QStringLiteral("--scenario"), Scenario()});
         sim.start();
         ASSERT_TRUE(sim.waitForStarted(5000));
         ASSERT_TRUE(sim.waitForReadyRead(5000));
@@ -105,6 +106,25 @@ TEST_F(Tools, BlocksAndBusyPort)
     EXPECT_EQ(Ctl({QStringLiteral("list-ports")}).out, QStringLiteral("ttyLORIK0 (занят)\n"));
     holder.kill();
     holder.waitForFinished();
+}
+
+class HartTools : public Tools {
+protected:
+    QString Scenario() const override { return QStringLiteral("hart"); }
+};
+
+TEST_F(HartTools, FindsTheTransmitterOfTheHartScenario)
+{
+    const Result r = Ctl({QStringLiteral("hart"), QStringLiteral("find"), QStringLiteral("--interval"), QStringLiteral("20")});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("address 3\nmodel 644TEMPERATURE\nmanufacturer Rosemount (Emerson)\n"
+                                    "range 0 ... 600 °C\n"));
+    const Result pv = Ctl({QStringLiteral("hart"), QStringLiteral("pv"), QStringLiteral("3"), QStringLiteral("--interval"),
+                           QStringLiteral("20")});
+    EXPECT_EQ(pv.code, 0);
+    EXPECT_TRUE(pv.out.endsWith(QStringLiteral(" °C\n"))) << pv.out.toStdString();
+    EXPECT_EQ(Ctl({QStringLiteral("hart"), QStringLiteral("pv"), QStringLiteral("4"), QStringLiteral("--interval"),
+                   QStringLiteral("20")}).code, 3);
 }
 
 TEST(ToolsConvert, ThroughTheCharacteristicLibrary)

@@ -1,0 +1,11 @@
+# Writes OUT: one C array per CSV file (NAME=FILE pairs in FILES), NUL-terminated.
+set(content "// Generated from the CSV files of fieldlink/data; do not edit.\n")
+foreach(pair ${FILES})
+    string(REPLACE "=" ";" parts "${pair}")
+    list(GET parts 0 name)
+    list(GET parts 1 file)
+    file(READ "${file}" hex HEX)
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," hex "${hex}")
+    string(APPEND content "extern const char ${name}[];\nconst char ${name}[] = {${hex}0};\n")
+endforeach()
+file(WRITE "${OUT}" "${content}")
