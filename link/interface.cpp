@@ -11,14 +11,6 @@
 
 namespace devlink {
 
-void CopyBounded(char* dest, int size, const char* src)
-{
-    if (!dest || size <= 0) return;
-    const size_t n = src ? strnlen(src, size_t(size - 1)) : 0;
-    if (n) std::memcpy(dest, src, n);
-    dest[n] = '\0';
-}
-
 TInterface::TInterface()
 {
     m_uail.Initialise(QString(), 115200, 1, 150);
@@ -67,7 +59,7 @@ int TInterface::ReadRegisterText(int reg, char* buffer, int size)
 {
     if (!buffer || size <= 0) return -1;
     if (ReadRegister(reg) != 0) return -1;
-    CopyBounded(buffer, size, ReplyData());
+    platform::CopyBounded(buffer, size, ReplyData());
     return 0;
 }
 
@@ -111,10 +103,10 @@ QString TInterface::ReplyText() const { return platform::FromCp1251(std::string_
 int TInterface::ReadDeviceSerialNumber()
 {
     const int r = ReadRegisterText(SerialNumber, m_serial, int(sizeof m_serial));
-    if (r != 0) CopyBounded(m_serial, int(sizeof m_serial), "-1");
+    if (r != 0) platform::CopyBounded(m_serial, int(sizeof m_serial), "-1");
     return r;
 }
 
-void TInterface::SetDeviceSerialNumber(const char* text) { CopyBounded(m_serial, int(sizeof m_serial), text); }
+void TInterface::SetDeviceSerialNumber(const char* text) { platform::CopyBounded(m_serial, int(sizeof m_serial), text); }
 
 } // namespace devlink

@@ -83,7 +83,4 @@ private:
     char m_serial[50] = {};
 };
 
-/// Copies at most size - 1 bytes of `src` into `dest` and terminates it; never writes past `size`.
-void CopyBounded(char* dest, int size, const char* src);
-
 } // namespace devlink

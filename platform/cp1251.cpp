@@ -39,6 +39,16 @@ std::string ToCp1251String(QStringView text)
     return std::string(b.constData(), size_t(b.size()));
 }
 
+void CopyBounded(char* dest, int size, const char* src)
+{
+    if (!dest || size <= 0) return;
+    std::size_t n = 0;
+    if (src)
+        while (n < std::size_t(size - 1) && src[n]) ++n;
+    for (std::size_t i = 0; i < n; ++i) dest[i] = src[i];
+    dest[n] = '\0';
+}
+
 std::string Utf8ToCp1251(std::string_view utf8)
 {
     return ToCp1251String(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));

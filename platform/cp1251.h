@@ -26,4 +26,23 @@ std::string ToCp1251String(QStringView text);
 std::string Utf8ToCp1251(std::string_view utf8);
 std::string Cp1251ToUtf8(std::string_view cp1251);
 
+/// Copies at most size - 1 bytes of `src` into `dest` and terminates it; never writes past `size`.
+void CopyBounded(char* dest, int size, const char* src);
+
+/// A fixed-size Windows-1251 text field := `text` (cut to fit, always terminated).
+template <std::size_t N>
+void SetText(char (&field)[N], QStringView text)
+{
+    CopyBounded(field, int(N), ToCp1251String(text).c_str());
+}
+
+/// The text of a fixed-size Windows-1251 field (up to its NUL or its end).
+template <std::size_t N>
+QString GetText(const char (&field)[N])
+{
+    std::size_t n = 0;
+    while (n < N && field[n]) ++n;
+    return FromCp1251(std::string_view(field, n));
+}
+
 } // namespace platform

@@ -1,0 +1,63 @@
+#include "platform/process.h"
+
+#include <chrono>
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace platform {
+
+int SpawnTiedProcess(const std::vector<std::string>& argv)
+{
+    if (argv.empty()) return -1;
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        // only async-signal-safe calls between fork and exec
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) _exit(127);
+        setpgid(0, 0);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    setpgid(pid, pid);
+    return int(pid);
+}
+
+int PollChild(int pid, int* code)
+{
+    int status = 0;
+    const pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r == 0) return 0;
+    if (r < 0) return -1;
+    if (code) *code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return 1;
+}
+
+bool WaitChild(int pid, int ms, int* code)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        const int r = PollChild(pid, code);
+        if (r != 0) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+void KillChildGroup(int pid)
+{
+    if (pid <= 0) return;
+    kill(-pid, SIGKILL);
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+}
+
+} // namespace platform
