@@ -8,6 +8,7 @@ PACKAGES=(
   libudev-dev libminizip-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   locales dbus
+  libreoffice-calc libreoffice-dev
 )
 
 if [ "${1:-}" = "--list" ]; then echo "${PACKAGES[*]}"; exit 0; fi
