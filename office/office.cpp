@@ -1,5 +1,6 @@
 #include "office/office.h"
 
+#include "platform/library.h"
 #include "platform/process.h"
 
 #include <QDateTime>
@@ -151,10 +152,15 @@ Session& Session::Shared()
 
 Session::Session() : m_impl(std::make_unique<Impl>())
 {
+    // One profile per module that drives an office (the program, the spreadsheet library): two
+    // offices of one process never share a profile, which would make one hand its work to the other.
     const QString own = qEnvironmentVariable("LORIK_OFFICE_PROFILE");
-    m_impl->profile = !own.isEmpty()
-                          ? own
-                          : QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/lorikws/office-profile");
+    const QString base = !own.isEmpty() ? own
+                                        : QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                                              QStringLiteral("/lorikws/office-profile");
+    QString module = QFileInfo(platform::ModulePathOf(reinterpret_cast<const void*>(&Session::Shared))).fileName();
+    if (module.isEmpty()) module = QStringLiteral("lorikws");
+    m_impl->profile = base + QLatin1Char('/') + module;
     m_impl->headless = qEnvironmentVariable("LORIK_OFFICE_HEADLESS") == QStringLiteral("1") ||
                        (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
     m_impl->pipe = QStringLiteral("lorikws%1").arg(getpid());
@@ -187,7 +193,10 @@ int Session::Connect()
     // Both settings are needed for the binding to find the office API types (see the build notes).
     setenv("URE_BOOTSTRAP", "vnd.sun.star.pathname:" LORIK_LO_HOME "/program/fundamentalrc", 0);
     QDir().mkpath(d.profile);
-    d.pipe = QStringLiteral("lorikws%1x%2").arg(getpid()).arg(QDateTime::currentMSecsSinceEpoch() % 100000);
+    d.pipe = QStringLiteral("lorikws%1x%2x%3")
+                 .arg(getpid())
+                 .arg(QDateTime::currentMSecsSinceEpoch() % 100000)
+                 .arg(quintptr(this) % 9973);
     if (d.Spawn() < 0) return NoServer;
     Reference<uno::XComponentContext> local;
     Reference<bridge::XUnoUrlResolver> resolver;

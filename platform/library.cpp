@@ -14,6 +14,13 @@ QString ProgramDir()
     return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget().section(QLatin1Char('/'), 0, -2);
 }
 
+QString ModulePathOf(const void* address)
+{
+    Dl_info info {};
+    if (dladdr(address, &info) == 0 || !info.dli_fname) return {};
+    return QFileInfo(QFile::decodeName(info.dli_fname)).absoluteFilePath();
+}
+
 SharedLibrary::Status SharedLibrary::Load(const QString& path)
 {
     Unload();

@@ -8,6 +8,8 @@ namespace platform {
 
 /// The folder the running program lives in (where its libraries, templates and language files are).
 QString ProgramDir();
+/// The file of the program or shared library that holds `address` (empty when unknown).
+QString ModulePathOf(const void* address);
 
 class SharedLibrary {
 public:
