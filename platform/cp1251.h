@@ -12,7 +12,8 @@
 
 namespace platform {
 
-/// Decodes Windows-1251 bytes. The one unassigned byte (0x98) becomes U+FFFD.
+/// Decodes Windows-1251 bytes. The one unassigned byte (0x98) becomes U+0098, so every byte
+/// string round-trips.
 QString FromCp1251(std::string_view bytes);
 inline QString FromCp1251(const QByteArray& bytes) { return FromCp1251(std::string_view(bytes.constData(), size_t(bytes.size()))); }
 
