@@ -1,6 +1,6 @@
 // Register bindings to the program's kinds of screen controls.
 #include "link/controls.h"
-#include "simulator/transport.h"
+#include "tests/support/scripted_peer.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,34 +20,18 @@ namespace {
 
 class Controls : public ::testing::Test {
 protected:
-    Controls()
-        : transport([this](const std::string& req) {
-              std::lock_guard lock(mutex);
-              seen.push_back(req);
-              if (script.empty()) return sim::Reply {""};
-              sim::Reply r {script.front()};
-              script.pop_front();
-              return r;
-          })
-    {
-    }
     void SetUp() override
     {
-        ASSERT_EQ(transport.Start(), 0);
-        link.Frames().Initialise(transport.PortPath(), 115200, 1, 150);
+        ASSERT_EQ(peer.Start(), 0);
+        link.Frames().Initialise(peer.Path(), 115200, 1, 150);
     }
     int Read(const char* reply, QWidget* w)
     {
-        {
-            std::lock_guard lock(mutex);
-            script.push_back(reply);
-        }
+        peer.Push({reply});
         return ReadRegisterToControl(link, Brightness, w);
     }
-    std::mutex mutex;
-    std::deque<std::string> script;
-    std::vector<std::string> seen;
-    sim::PtyTransport transport;
+    std::string Last() { return peer.Last(); }
+    testsupport::ScriptedPeer peer;
     TInterface link;
 };
 
@@ -121,19 +105,19 @@ TEST_F(Controls, WritesFromControls)
     QLineEdit bad(QStringLiteral("1.5"));
     QLineEdit real(QStringLiteral("1.5"));
     EXPECT_EQ(WriteRegisterFromControl(link, Brightness, &track), 0);
-    EXPECT_EQ(seen.back(), "1;38;60;42;");
+    EXPECT_EQ(Last(), "1;38;60;42;");
     EXPECT_EQ(WriteRegisterFromControl(link, BuzzerOn, &box), 0);
-    EXPECT_EQ(seen.back(), "1;38;64;1;");
+    EXPECT_EQ(Last(), "1;38;64;1;");
     EXPECT_EQ(WriteRegisterFromControl(link, BacklightOffTime, &combo), 0);
-    EXPECT_EQ(seen.back(), "1;38;61;1;");
+    EXPECT_EQ(Last(), "1;38;61;1;");
     EXPECT_EQ(WriteRegisterFromControl(link, AveragingCount, &edit), 0);
-    EXPECT_EQ(seen.back(), "1;38;66;17;");
-    const size_t before = seen.size();
+    EXPECT_EQ(Last(), "1;38;66;17;");
+    const size_t before = peer.Seen().size();
     EXPECT_EQ(WriteRegisterFromControl(link, AveragingCount, &bad), kConversionError);
     QWidget other;
     EXPECT_EQ(WriteRegisterFromControl(link, AveragingCount, &other), 0);
     EXPECT_EQ(WriteRegisterFromEdit(link, EmulValue, &other), 0);
-    EXPECT_EQ(seen.size(), before);
+    EXPECT_EQ(peer.Seen().size(), before);
     EXPECT_EQ(WriteRegisterFromEdit(link, EmulValue, &real), 0);
-    EXPECT_EQ(seen.back(), "1;38;25;1.500000;");
+    EXPECT_EQ(Last(), "1;38;25;1.500000;");
 }

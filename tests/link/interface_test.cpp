@@ -2,6 +2,7 @@
 #include "link/interface.h"
 #include "simulator/transport.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/scripted_peer.h"
 
 #include <gtest/gtest.h>
 
@@ -15,37 +16,16 @@ namespace {
 
 class Peer : public ::testing::Test {
 protected:
-    Peer()
-        : transport([this](const std::string& req) {
-              std::lock_guard lock(mutex);
-              seen.push_back(req);
-              if (script.empty()) return sim::Reply {""};
-              sim::Reply r = script.front();
-              script.pop_front();
-              return r;
-          })
-    {
-    }
     void SetUp() override
     {
-        ASSERT_EQ(transport.Start(), 0);
-        link.Frames().Initialise(transport.PortPath(), 115200, 1, 150);
+        ASSERT_EQ(peer.Start(), 0);
+        link.Frames().Initialise(peer.Path(), 115200, 1, 150);
         link.Frames().SetLinkLost([this](int r) { lost.push_back(r); });
     }
-    void Answer(sim::Reply r)
-    {
-        std::lock_guard lock(mutex);
-        script.push_back(std::move(r));
-    }
-    std::string Last()
-    {
-        std::lock_guard lock(mutex);
-        return seen.empty() ? std::string() : seen.back();
-    }
-    std::mutex mutex;
-    std::deque<sim::Reply> script;
-    std::vector<std::string> seen;
-    sim::PtyTransport transport;
+    void Answer(sim::Reply r) { peer.Push(std::move(r)); }
+    std::string Last() { return peer.Last(); }
+    testsupport::ScriptedPeer peer;
+    sim::PtyTransport& transport = peer.Transport();
     TInterface link;
     std::vector<int> lost;
 };
@@ -63,10 +43,10 @@ TEST_F(Peer, RequestTextsOfWrites)
     EXPECT_EQ(link.Identify(), 0);
     EXPECT_EQ(Last(), "1;0;");
     // text that is not a number stops before anything is sent
-    const size_t before = seen.size();
+    const size_t before = peer.Seen().size();
     EXPECT_EQ(link.WriteRegisterFromText(EmulValue, QStringLiteral("12,5")), kConversionError);
     EXPECT_EQ(link.WriteRegisterFromText(EmulValue, QStringLiteral("")), kConversionError);
-    EXPECT_EQ(seen.size(), before);
+    EXPECT_EQ(peer.Seen().size(), before);
 }
 
 TEST_F(Peer, RealAndIntegerConversions)

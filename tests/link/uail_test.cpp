@@ -2,6 +2,7 @@
 #include "link/uail.h"
 #include "simulator/transport.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/scripted_peer.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,40 +15,7 @@ using namespace devlink;
 
 namespace {
 
-// A peer that answers each request with the next scripted reply (or "50" when the script is empty).
-class ScriptedPeer {
-public:
-    ScriptedPeer()
-        : m_transport([this](const std::string& req) {
-              std::lock_guard lock(m_mutex);
-              m_seen.push_back(req);
-              if (m_script.empty()) return sim::Reply {"50"};
-              sim::Reply r = m_script.front();
-              m_script.pop_front();
-              return r;
-          })
-    {
-    }
-    int Start(const QString& link = {}) { return m_transport.Start(link); }
-    void Push(sim::Reply r)
-    {
-        std::lock_guard lock(m_mutex);
-        m_script.push_back(std::move(r));
-    }
-    std::vector<std::string> Seen()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_seen;
-    }
-    sim::PtyTransport& Transport() { return m_transport; }
-    QString Path() const { return m_transport.PortPath(); }
-
-private:
-    std::mutex m_mutex;
-    std::deque<sim::Reply> m_script;
-    std::vector<std::string> m_seen;
-    sim::PtyTransport m_transport;
-};
+using ScriptedPeer = testsupport::ScriptedPeer;
 
 struct Fixture : ::testing::Test {
     void SetUp() override
@@ -56,7 +24,7 @@ struct Fixture : ::testing::Test {
         uail.Initialise(peer.Path(), 115200, 1, 150);
         uail.SetLinkLost([this](int r) { lost.push_back(r); });
     }
-    ScriptedPeer peer;
+    ScriptedPeer peer {sim::Reply {"50"}};
     TInterface_UAIL uail;
     std::vector<int> lost;
 };
@@ -151,7 +119,7 @@ TEST_F(Fixture, RepeatCountSendsOnceAndLinkLostOncePerCommand)
 
 TEST_F(Fixture, OpenOfSecondPortKeepsTheFirst)
 {
-    ScriptedPeer other;
+    ScriptedPeer other {sim::Reply {"50"}};
     ASSERT_EQ(other.Start(), 0);
     EXPECT_EQ(uail.Open(peer.Path()), 0);
     EXPECT_EQ(uail.Open(other.Path()), 0);
@@ -212,7 +180,7 @@ TEST(UailOpen, UnusablePortsGiveMinusOne)
 
 TEST(UailUnplug, PortGoneGivesNoReplyAndLinkLost)
 {
-    ScriptedPeer peer;
+    ScriptedPeer peer {sim::Reply {"50"}};
     ASSERT_EQ(peer.Start(), 0);
     TInterface_UAIL u;
     int lost = 0;
