@@ -280,6 +280,11 @@ void TForm_Main::BuildMenu()
     QMenu* help = menuBar()->addMenu(QStringLiteral("Помощь"));
     help->setObjectName(QStringLiteral("MMHelp"));
     connect(action(help, "MMHelpHelp", "Помощь", true), &QAction::triggered, this, [this] { HelpCommand(); });
+    auto* f1 = new QAction(this); // context help; no caption of its own
+    f1->setShortcut(QKeySequence(Qt::Key_F1));
+    f1->setShortcutContext(Qt::WindowShortcut);
+    addAction(f1);
+    connect(f1, &QAction::triggered, this, [this] { ContextHelp(); });
     QAction* calc = action(help, "N_CalcTC_TP", "Калькулятор ТС/ТП", true);
     calc->setShortcut(QKeySequence(QStringLiteral("Ctrl+T")));
     connect(calc, &QAction::triggered, this, [] {
@@ -622,6 +627,23 @@ void TForm_Main::HelpCommand()
 }
 
 void TForm_Main::TemplateFolderCommand() { OpenThroughDesktop(TemplateDir()); }
+
+QString TForm_Main::ContextHelp()
+{
+    const QString file = ProgramDir() + QStringLiteral("/LORIKXARM.chm");
+    if (!QFileInfo::exists(file)) return {};
+    QString target = file;
+    for (int i = 0; i < m_settings.helpTopicNames.size(); ++i) {
+        auto* w = findChild<QWidget*>(m_settings.helpTopicNames[i]);
+        if (w && w->isVisible() && w->isEnabled()) {
+            const QString topic = m_settings.helpTopicValues.value(i);
+            target = QFileInfo(topic).isAbsolute() ? topic : ProgramDir() + QLatin1Char('/') + topic;
+            break;
+        }
+    }
+    OpenThroughDesktop(target);
+    return target;
+}
 
 void TForm_Main::closeEvent(QCloseEvent* e)
 {

@@ -116,6 +116,9 @@ public:
     /// The help commands and the template folder command.
     void HelpCommand();
     void TemplateFolderCommand();
+    /// F1: the topic of the first "HelpIDs" component that can take the focus, else the context help
+    /// file; nothing when "LORIKXARM.chm" is missing. Returns what was opened ("" for nothing).
+    QString ContextHelp();
 
     /// A page's frame by its design name.
     TDeviceFrame* DeviceFrame(const QString& name) const;

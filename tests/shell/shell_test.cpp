@@ -240,6 +240,33 @@ TEST_F(Shell, SettingsRoundTripKeepsHelpTopics)
     EXPECT_TRUE(QFile::exists(DefaultProjectPath()));         // closing without a project writes default.aip
 }
 
+TEST_F(Shell, HelpCommandsGoThroughTheDesktop)
+{
+    platform::IniFile ini;
+    ini.SetValue(QStringLiteral("HelpIDs"), QStringLiteral("NoSuchThing"), QStringLiteral("x.htm"));
+    ini.SetValue(QStringLiteral("HelpIDs"), QStringLiteral("FrameFindDevice1"), QStringLiteral("connect.htm"));
+    ASSERT_TRUE(ini.Save(SettingsPath()));
+    auto w = Start();
+    QStringList opened;
+    w->desktopOpener = [&](const QString& what) { opened << what; };
+    const QString chm = ProgramDir() + QStringLiteral("/LORIKARM.chm");
+    const QString context = ProgramDir() + QStringLiteral("/LORIKXARM.chm");
+    QFile::remove(chm);
+    QFile::remove(context);
+    w->HelpCommand();
+    EXPECT_EQ(Count(QStringLiteral("Файл справки не найден!")), 1);
+    EXPECT_TRUE(w->ContextHelp().isEmpty()); // no context help file: nothing happens
+    QFile(chm).open(QIODevice::WriteOnly);
+    QFile(context).open(QIODevice::WriteOnly);
+    w->HelpCommand();
+    w->show();
+    EXPECT_EQ(w->ContextHelp(), ProgramDir() + QStringLiteral("/connect.htm")); // the first that can take the focus
+    w->TemplateFolderCommand();
+    EXPECT_EQ(opened, (QStringList {chm, ProgramDir() + QStringLiteral("/connect.htm"), TemplateDir()}));
+    QFile::remove(chm);
+    QFile::remove(context);
+}
+
 namespace {
 // A frame with a few kinds of controls and handlers that record the order they run in.
 class TFrameProbe : public QFrame {
