@@ -85,6 +85,19 @@ TEST_F(Simulator, MeasuresThePt100InTheBath)
     EXPECT_EQ(link.DeviceErrorCode(), 6);
 }
 
+TEST_F(Simulator, RelaysSwitchAtTheirThresholds)
+{
+    ASSERT_EQ(link.WriteRegisterInt(MeasMode, MeasResistanceOhm), 0);
+    int relay1 = -1, relay2 = -1;
+    ASSERT_EQ(link.ReadRegisterInt(Relay1State, &relay1), 0);
+    ASSERT_EQ(link.ReadRegisterInt(Relay2State, &relay2), 0);
+    EXPECT_EQ(relay1, 0); // 138.5 Ohm is below the bench's 140 Ohm threshold
+    EXPECT_EQ(relay2, 0); // no threshold
+    vc.Model().Set("process-temp", 150);
+    ASSERT_EQ(link.ReadRegisterInt(Relay1State, &relay1), 0);
+    EXPECT_EQ(relay1, 1);
+}
+
 TEST_F(Simulator, SerialNumberIsCommittedOnlyBy735Then628)
 {
     ASSERT_EQ(link.WriteRegisterInt(SerialNumber, 4242), 0);

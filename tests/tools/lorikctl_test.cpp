@@ -127,6 +127,39 @@ TEST_F(HartTools, FindsTheTransmitterOfTheHartScenario)
                    QStringLiteral("20")}).code, 3);
 }
 
+TEST_F(Tools, TheProgramConnectsByItselfAndReleasesTheCalibratorOnSigterm)
+{
+    QTemporaryDir home;
+    Say("set noise 0");
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LORIK_SIM_DIR"), dir.path());
+    env.insert(QStringLiteral("LORIKWS_HOME"), home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(kBin + QStringLiteral("/lorikws"), {});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    // connected: the calibrator is under PC control
+    bool remote = false;
+    for (int i = 0; i < 100 && !remote; ++i) {
+        QThread::msleep(100);
+        sim.write("status\n");
+        sim.waitForReadyRead(2000);
+        remote = QString::fromUtf8(sim.readAll()).contains(QStringLiteral("remote=1"));
+    }
+    ASSERT_TRUE(remote);
+    program.terminate(); // SIGTERM: closed as "Выход" closes it
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 0);
+    sim.write("status\n");
+    ASSERT_TRUE(sim.waitForReadyRead(2000));
+    const QString status = QString::fromUtf8(sim.readAll());
+    EXPECT_TRUE(status.contains(QStringLiteral("remote=0"))) << status.toStdString();
+    EXPECT_TRUE(status.contains(QStringLiteral("meas-mode=-1"))) << status.toStdString();
+    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("lorikws.ini"))));
+    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("default.aip"))));
+}
+
 TEST(ToolsConvert, ThroughTheCharacteristicLibrary)
 {
     QProcess p;
