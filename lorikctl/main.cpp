@@ -230,21 +230,21 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    struct Spec {
+    struct Shape {
         const char* name;
         int args;
     };
     if (cmd == QStringLiteral("hart")) return Hart(link, port, address, args);
 
-    static constexpr Spec kCommands[] = {{"identify", 0}, {"read", 1},      {"read-int", 1},   {"read-real", 1},
+    static constexpr Shape kCommands[] = {{"identify", 0}, {"read", 1},      {"read-int", 1},   {"read-real", 1},
                                          {"write-int", 2}, {"write-real", 2}, {"read-block", 1}, {"write-block", 2}};
-    const Spec* spec = nullptr;
-    for (const Spec& s : kCommands)
-        if (cmd == QLatin1String(s.name)) spec = &s;
-    if (!spec) return Usage("unknown command");
-    if (args.size() != spec->args) return Usage("wrong number of arguments");
+    const Shape* shape = nullptr;
+    for (const Shape& s : kCommands)
+        if (cmd == QLatin1String(s.name)) shape = &s;
+    if (!shape) return Usage("unknown command");
+    if (args.size() != shape->args) return Usage("wrong number of arguments");
     int a0 = 0;
-    if (spec->args >= 1 && !ParseInt(args[0], &a0)) return Usage("REG/OBJ must be an integer");
+    if (shape->args >= 1 && !ParseInt(args[0], &a0)) return Usage("REG/OBJ must be an integer");
 
     port = PickPort(link, port);
     {
