@@ -28,16 +28,16 @@ void THart::Configure(int preambles, int trailing)
     m_trailing = trailing;
 }
 
-int THart::BuildShortFrame(std::uint8_t* buffer, int capacity, int pollingAddress, int command, int count,
-                           const std::uint8_t* data) const
+int THart::BuildFrame(std::uint8_t* buffer, int capacity, std::uint8_t delimiter, const std::uint8_t* address,
+                      int addressLength, int command, int count, const std::uint8_t* data) const
 {
-    const int length = m_preambles + 5 + count + m_trailing;
+    const int length = m_preambles + 4 + addressLength + count + m_trailing;
     if (!buffer || count < 0 || count > 255 || length > capacity || (count > 0 && !data)) return -1;
     int n = 0;
     for (int i = 0; i < m_preambles; ++i) buffer[n++] = 0xFF;
     const int start = n;
-    buffer[n++] = 0x02;
-    buffer[n++] = std::uint8_t((pollingAddress & 0x0F) | 0x80); // primary master
+    buffer[n++] = delimiter;
+    for (int i = 0; i < addressLength; ++i) buffer[n++] = address[i];
     buffer[n++] = std::uint8_t(command);
     buffer[n++] = std::uint8_t(count);
     for (int i = 0; i < count; ++i) buffer[n++] = data[i];
@@ -47,23 +47,18 @@ int THart::BuildShortFrame(std::uint8_t* buffer, int capacity, int pollingAddres
     return n;
 }
 
+int THart::BuildShortFrame(std::uint8_t* buffer, int capacity, int pollingAddress, int command, int count,
+                           const std::uint8_t* data) const
+{
+    const std::uint8_t address = std::uint8_t((pollingAddress & 0x0F) | 0x80); // primary master
+    return BuildFrame(buffer, capacity, 0x02, &address, 1, command, count, data);
+}
+
 int THart::BuildLongFrame(std::uint8_t* buffer, int capacity, const std::uint8_t address[5], int command, int count,
                           const std::uint8_t* data) const
 {
-    const int length = m_preambles + 9 + count + m_trailing;
-    if (!buffer || !address || count < 0 || count > 255 || length > capacity || (count > 0 && !data)) return -1;
-    int n = 0;
-    for (int i = 0; i < m_preambles; ++i) buffer[n++] = 0xFF;
-    const int start = n;
-    buffer[n++] = 0x82;
-    for (int i = 0; i < 5; ++i) buffer[n++] = address[i];
-    buffer[n++] = std::uint8_t(command);
-    buffer[n++] = std::uint8_t(count);
-    for (int i = 0; i < count; ++i) buffer[n++] = data[i];
-    buffer[n] = CheckByte(buffer + start, n - start);
-    ++n;
-    for (int i = 0; i < m_trailing; ++i) buffer[n++] = 0xFF;
-    return n;
+    if (!address) return -1;
+    return BuildFrame(buffer, capacity, 0x82, address, 5, command, count, data);
 }
 
 int THart::ParseResponse(const std::uint8_t* b, int n, ResponseRecord* r)

@@ -65,6 +65,9 @@ public:
     static std::uint8_t CheckByte(const std::uint8_t* bytes, int count);
 
 private:
+    int BuildFrame(std::uint8_t* buffer, int capacity, std::uint8_t delimiter, const std::uint8_t* address,
+                   int addressLength, int command, int count, const std::uint8_t* data) const;
+
     int m_preambles = 5;
     int m_trailing = 3;
     QString m_library = QString::fromLatin1(kTablesLibrary);
