@@ -1,6 +1,7 @@
 #include "link/findframe.h"
 
 #include "link/interface.h"
+#include "link/pagehost.h"
 #include "platform/serialport.h"
 
 #include <QApplication>
@@ -22,10 +23,13 @@ QString PortOfEntry(const QString& entry)
 }
 
 namespace {
-bool IsBusy(const QString& text) { return text.toLower().contains(QStringLiteral("занят")); }
+bool IsBusy(const QString& text)
+{
+    return text.toLower().contains(QStringLiteral("занят"));
+}
 } // namespace
 
-TFrameFindDevice::TFrameFindDevice(ILinkHost* host, QWidget* parent) : QFrame(parent), m_host(host)
+TFrameFindDevice::TFrameFindDevice(IPageHost* host, QWidget* parent) : QFrame(parent), m_host(host)
 {
     setObjectName(QStringLiteral("FrameFindDevice1"));
     auto* layout = new QVBoxLayout(this);
@@ -47,7 +51,8 @@ TFrameFindDevice::TFrameFindDevice(ILinkHost* host, QWidget* parent) : QFrame(pa
     cbAutoConnect->setObjectName(QStringLiteral("cbAutoConnect"));
     cbAutoConnect->setToolTip(QStringLiteral("Автоподключение устройства если обнаружен только один порт"));
     cbAutoConnect->setChecked(true);
-    Panel_HelpNoPorts = new QLabel(QStringLiteral("Прибор не подключен или не установлен драйвер FTDI"), this);
+    Panel_HelpNoPorts =
+        new QLabel(QStringLiteral("Прибор не подключен или не установлен драйвер FTDI"), this);
     Panel_HelpNoPorts->setObjectName(QStringLiteral("Panel_HelpNoPorts"));
     Panel_HelpNoPorts->hide();
     Animate_FindPorts = new QProgressBar(this);
@@ -55,7 +60,8 @@ TFrameFindDevice::TFrameFindDevice(ILinkHost* host, QWidget* parent) : QFrame(pa
     Animate_FindPorts->setRange(0, 0); // a busy indicator
     Animate_FindPorts->setTextVisible(false);
     Animate_FindPorts->hide();
-    Panel_FTDIcom = new QLabel(QStringLiteral("<a href=\"site\">Загрузка драйвера FTDI с интернет-сайта</a>"), this);
+    Panel_FTDIcom =
+        new QLabel(QStringLiteral("<a href=\"site\">Загрузка драйвера FTDI с интернет-сайта</a>"), this);
     Panel_FTDIcom->setObjectName(QStringLiteral("Panel_FTDIcom"));
     Panel_FTDIcom->setToolTip(QStringLiteral("Загрузка драйвера FTDI с интернет-сайта"));
     DriverFTDI = new QLabel(QStringLiteral("<a href=\"folder\">Драйвер FTDI</a>"), this);
@@ -83,13 +89,20 @@ TFrameFindDevice::TFrameFindDevice(ILinkHost* host, QWidget* parent) : QFrame(pa
     layout->addLayout(links);
 
     connect(ListBox_Ports, &QListWidget::itemClicked, this, [this] { ListBox_PortsClick(); });
+    connect(ListBox_Ports, &QListWidget::currentRowChanged, this, [this] { ListBox_PortsClick(); });
     connect(btnLink, &QPushButton::clicked, this, [this] { btnLinkClick(); });
     connect(btnDisLink, &QPushButton::clicked, this, [this] { btnDisLinkClick(); });
     connect(ButtonRefreshList, &QPushButton::clicked, this, [this] { RefreshList(); });
     connect(TimerUI, &QTimer::timeout, this, [this] { TimerUITimer(); });
     connect(Panel_FTDIcom, &QLabel::linkActivated, this,
             [this] { m_host->OpenThroughDesktop(QString::fromLatin1(kDriverPage)); });
-    connect(DriverFTDI, &QLabel::linkActivated, this, [this] { m_host->OpenThroughDesktop(QStringLiteral("./Driver")); });
+    connect(DriverFTDI, &QLabel::linkActivated, this,
+            [this] { m_host->OpenThroughDesktop(QStringLiteral("./Driver")); });
+
+    LinkSession& session = host->Session();
+    connect(&session, &LinkSession::connected, this, [this] { ShowConnected(); });
+    connect(&session, &LinkSession::linkLost, this, [this] { ShowDisconnected(); });
+    connect(&session, &LinkSession::devicesChanged, this, [this] { RefreshList(); });
 }
 
 void TFrameFindDevice::RefreshList()
@@ -117,6 +130,11 @@ void TFrameFindDevice::ListPortsNow()
 {
     TInterface* link = m_host->Link();
     if (!link) return;
+    if (m_busy) {
+        m_listAgain = true;
+        return;
+    }
+    m_busy = true;
     Animate_FindPorts->show();
     Animate_FindPorts->raise();
     QStringList entries;
@@ -126,22 +144,32 @@ void TFrameFindDevice::ListPortsNow()
         auto* item = new QListWidgetItem(e, ListBox_Ports);
         if (IsBusy(e)) {
             item->setForeground(QColor(192, 192, 192));
-            item->setFlags(item->flags() & ~Qt::ItemIsSelectable);
+            // neither the mouse nor the keys nor the program can make it the current entry
+            item->setFlags(item->flags() & ~(Qt::ItemIsSelectable | Qt::ItemIsEnabled));
         }
     }
+    bool connectNow = false;
     if (count > 0) {
         ListBox_Ports->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
         ListBox_PortsClick();
         Panel_HelpNoPorts->hide();
         Panel_HelpNoPorts->lower();
-        if (ListBox_Ports->count() == 1 && cbAutoConnect->isChecked() && !btnLink->isHidden()) btnLinkClick();
+        connectNow = ListBox_Ports->count() == 1 && cbAutoConnect->isChecked() && !btnLink->isHidden();
     } else {
         Panel_HelpNoPorts->show();
         Panel_HelpNoPorts->raise();
-        m_host->LinkLostReaction();
     }
     Animate_FindPorts->hide();
     ButtonRefreshList->setEnabled(true);
+    m_busy = false;
+    if (count == 0)
+        m_host->Session().LinkLostReaction();
+    else if (connectNow)
+        btnLinkClick();
+    if (m_listAgain) {
+        m_listAgain = false;
+        RefreshList();
+    }
 }
 
 void TFrameFindDevice::ListBox_PortsClick()
@@ -149,8 +177,10 @@ void TFrameFindDevice::ListBox_PortsClick()
     QListWidgetItem* item = ListBox_Ports->currentItem();
     if (!item || ListBox_Ports->currentRow() < 0) return;
     if (IsBusy(item->text())) {
+        const QSignalBlocker block(ListBox_Ports);
         ListBox_Ports->setCurrentRow(-1);
         ListBox_Ports->clearSelection();
+        btnLink->setEnabled(false);
         return;
     }
     btnLink->setEnabled(true);
@@ -158,53 +188,44 @@ void TFrameFindDevice::ListBox_PortsClick()
 
 void TFrameFindDevice::btnLinkClick()
 {
-    QApplication::processEvents();
+    if (m_busy) return;
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     TInterface* link = m_host->Link();
-    if (!link) return;
-    if (ListBox_Ports->currentRow() < 0 || !ListBox_Ports->currentItem()) {
+    if (!link || m_busy) return;
+    QListWidgetItem* item = ListBox_Ports->currentItem();
+    if (ListBox_Ports->currentRow() < 0 || !item) {
         btnLink->setEnabled(true);
         return;
     }
-    const QString port = PortOfEntry(ListBox_Ports->currentItem()->text());
+    if (IsBusy(item->text()) || !(item->flags() & Qt::ItemIsEnabled)) return; // never a busy port
+    const QString port = PortOfEntry(item->text());
     if (port.isEmpty()) return;
-    auto fail = [this] { m_host->ConnectionFailedMessage(); };
-    link->Frames().Initialise(port, 115200, link->Frames().Address(), link->Frames().ReplyTimeout());
-    if (link->Open(port) != 0) return fail();
-    if (link->Identify() != 0 || QByteArray(link->ReplyData()) != kIdentifyReply) {
-        link->Close();
-        return fail();
+    m_busy = true;
+    // The buttons follow the session: the connected reaction shows "Отключить", a loss "Подключить".
+    m_host->Session().Connect(port);
+    m_busy = false;
+    if (m_listAgain) {
+        m_listAgain = false;
+        RefreshList();
     }
-    link->WriteRegisterInt(ExtDeviceRestart, 0);
-    int remote = 0;
-    if (link->WriteRegisterInt(RemoteMode, 1) != 0 || link->ReadRegisterInt(RemoteMode, &remote) != 0 || remote != 1) {
-        m_host->SetDisconnecting(true);
-        m_host->LinkLostReaction();
-        m_host->SetDisconnecting(false);
-        return fail();
-    }
-    link->ReadDeviceSerialNumber();
-    btnDisLink->show();
-    btnLink->hide();
-    m_host->ConnectedReaction();
-    m_host->SetDisconnecting(false);
 }
 
 void TFrameFindDevice::btnDisLinkClick()
 {
-    TInterface* link = m_host->Link();
-    if (m_host->IsConnected() && link) {
-        link->WriteRegisterInt(MeasMode, MeasStop);
-        link->WriteRegisterInt(RemoteMode, 0);
-    }
     ShowDisconnected();
-    m_host->SetDisconnecting(true);
-    m_host->LinkLostReaction();
+    m_host->Session().Disconnect();
 }
 
 void TFrameFindDevice::ShowDisconnected()
 {
     btnDisLink->hide();
     btnLink->show();
+}
+
+void TFrameFindDevice::ShowConnected()
+{
+    btnDisLink->show();
+    btnLink->hide();
 }
 
 } // namespace devlink

@@ -14,23 +14,7 @@ class QTimer;
 
 namespace devlink {
 
-class TInterface;
-
-/// What the panel needs of the main window.
-class ILinkHost {
-public:
-    virtual ~ILinkHost() = default;
-    /// The link object, or nullptr before the deferred start.
-    virtual TInterface* Link() = 0;
-    virtual bool IsConnected() const = 0;
-    virtual void ConnectedReaction() = 0;
-    virtual void LinkLostReaction() = 0;
-    virtual void SetDisconnecting(bool on) = 0;
-    /// Status "Нет связи" and the warning "Не удалось установить связь с прибором.".
-    virtual void ConnectionFailedMessage() = 0;
-    /// Opens a web address or a folder through the desktop.
-    virtual void OpenThroughDesktop(const QString& urlOrPath) = 0;
-};
+class IPageHost;
 
 class TFrameFindDevice : public QFrame {
     Q_OBJECT
@@ -38,9 +22,10 @@ public:
     /// The page of the USB serial driver, opened by the site caption.
     static constexpr const char* kDriverPage = "https://ftdichip.com/drivers/vcp-drivers/";
 
-    explicit TFrameFindDevice(ILinkHost* host, QWidget* parent = nullptr);
+    explicit TFrameFindDevice(IPageHost* host, QWidget* parent = nullptr);
 
-    /// The port listing (start-up, refresh, device arrival or removal). Does nothing without a link.
+    /// The port listing (start-up, refresh, device arrival or removal). Does nothing without a link;
+    /// asked for while a listing or a handshake runs, it runs again once that has ended.
     void ListPortsNow();
     /// The refresh button: clear, show the animation, then list once the window has repainted.
     void RefreshList();
@@ -49,9 +34,11 @@ public:
     /// Disconnection (the disconnect button; also at program exit when connected).
     void btnDisLinkClick();
     /// The selection rule: a busy entry loses its selection; another enables the connect button.
+    /// Busy entries cannot be selected at all (mouse, keys or program): they are disabled items.
     void ListBox_PortsClick();
-    /// Shows the connect button and hides the disconnect button (link lost).
+    /// Shows the connect button and hides the disconnect button (link lost), and the reverse.
     void ShowDisconnected();
+    void ShowConnected();
 
     QListWidget* ListBox_Ports;
     QPushButton* btnLink;
@@ -66,8 +53,10 @@ public:
 
 private:
     void TimerUITimer();
-    ILinkHost* m_host;
+    IPageHost* m_host;
     bool m_refreshStarted = false;
+    bool m_busy = false;      // a listing or a handshake runs
+    bool m_listAgain = false; // a listing was asked for meanwhile
 };
 
 /// The port name of a list entry ("ttyUSB0 (занят)" → "ttyUSB0").

@@ -18,6 +18,13 @@ public:
     virtual void Show(Kind kind, const QString& caption, const QString& text) = 0;
     /// An OK/Cancel question; true for OK.
     virtual bool Ask(const QString& caption, const QString& text) = 0;
+    /// Unattended (the program is ending on a signal): nothing is shown any more, questions get
+    /// their safe default. A service that is showing a box at that moment ends it.
+    virtual void SetUnattended(bool on) { m_unattended = on; }
+    bool Unattended() const { return m_unattended; }
+
+protected:
+    bool m_unattended = false;
 };
 
 /// The installed service (a logging one that answers Cancel until something is installed).

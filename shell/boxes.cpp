@@ -17,8 +17,8 @@ void BoxMessageService::Show(Kind kind, const QString& caption, const QString& t
     const QMessageBox::Icon icon = kind == Kind::Error     ? QMessageBox::Critical
                                    : kind == Kind::Warning ? QMessageBox::Warning
                                                            : QMessageBox::Information;
-    QMessageBox box(icon, caption.isEmpty() ? QApplication::applicationDisplayName() : caption, text, QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(icon, caption.isEmpty() ? QApplication::applicationDisplayName() : caption, text,
+                    QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 

@@ -10,10 +10,6 @@ class BoxMessageService : public platform::MessageService {
 public:
     void Show(Kind kind, const QString& caption, const QString& text) override;
     bool Ask(const QString& caption, const QString& text) override;
-    void SetUnattended(bool on) { m_unattended = on; }
-
-private:
-    bool m_unattended = false;
 };
 
 } // namespace shell

@@ -1,9 +1,55 @@
 #include "shell/components.h"
 
-#include <QAction>
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QScrollArea>
+#include <QTabBar>
 #include <QWidget>
 
 namespace shell {
+namespace {
+
+// A control whose inside holds no components: its children are its own parts.
+bool IsControl(const QWidget* w)
+{
+    if (qobject_cast<const QScrollArea*>(w)) return false; // a container that scrolls
+    if (qobject_cast<const QGroupBox*>(w))
+        return w->metaObject() != &QGroupBox::staticMetaObject; // radio group
+    return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
+           qobject_cast<const QAbstractSlider*>(w) || qobject_cast<const QComboBox*>(w) ||
+           qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractScrollArea*>(w) ||
+           qobject_cast<const QProgressBar*>(w) || qobject_cast<const QLabel*>(w) ||
+           qobject_cast<const QTabBar*>(w) || qobject_cast<const QMenu*>(w);
+}
+
+// Another window (a dialog, a top-level form) is walked on its own; a menu's popup is not a window
+// of the program.
+bool IsOtherWindow(const QObject* o)
+{
+    if (!o->isWidgetType()) return false;
+    const auto* w = static_cast<const QWidget*>(o);
+    return w->isWindow() && !qobject_cast<const QMenu*>(w);
+}
+
+void Collect(QObject* parent, std::vector<QObject*>& out)
+{
+    for (QObject* child : parent->children()) {
+        if (IsOtherWindow(child)) continue;
+        if (IsComponent(child)) out.push_back(child);
+        if (!child->isWidgetType() || IsOwner(child) || IsControl(static_cast<QWidget*>(child))) continue;
+        Collect(child, out);
+    }
+}
+
+} // namespace
 
 bool IsOwner(const QObject* o)
 {
@@ -14,19 +60,12 @@ bool IsOwner(const QObject* o)
     return cls.startsWith('T') && (cls.contains("Frame") || cls.contains("Form"));
 }
 
-namespace {
-void Collect(QObject* parent, std::vector<QObject*>& out)
+bool IsComponent(const QObject* o)
 {
-    // Widgets and named helpers (actions, timers, menus); the unnamed internals of a control
-    // (a text document, a layout) are not components.
-    for (QObject* child : parent->children()) {
-        const bool widget = child->isWidgetType();
-        if (!widget && child->objectName().isEmpty()) continue;
-        out.push_back(child);
-        if (widget && !IsOwner(child)) Collect(child, out);
-    }
+    if (!o) return false;
+    const QString name = o->objectName();
+    return !name.isEmpty() && !name.startsWith(QLatin1String("qt_"));
 }
-} // namespace
 
 std::vector<QObject*> OwnedComponents(QObject* owner)
 {
@@ -38,10 +77,14 @@ std::vector<QObject*> OwnedComponents(QObject* owner)
 QString SectionName(const QObject* component)
 {
     QStringList owners;
-    for (const QObject* p = component ? component->parent() : nullptr; p; p = p->parent())
+    for (const QObject* p = component ? component->parent() : nullptr; p; p = p->parent()) {
         if (IsOwner(p)) owners.prepend(p->objectName());
+        if (p->isWidgetType() && static_cast<const QWidget*>(p)->isWindow() && !qobject_cast<const QMenu*>(p))
+            break; // the chain ends at the window
+    }
     QString s = QStringLiteral("_");
-    for (const QString& o : owners) s += o + QLatin1Char('_');
+    for (const QString& o : owners)
+        s += o + QLatin1Char('_');
     return s;
 }
 

@@ -13,7 +13,10 @@ namespace {
 const QString kConnection = QStringLiteral("lorikws-dde");
 }
 
-DdePublisher::DdePublisher(const QString& programName, QObject* parent) : QObject(parent), m_program(programName) {}
+DdePublisher::DdePublisher(const QString& programName, QObject* parent)
+    : QObject(parent), m_program(programName)
+{
+}
 
 DdePublisher::~DdePublisher()
 {
@@ -33,7 +36,8 @@ bool DdePublisher::Register()
                               ? QDBusConnection::connectToBus(QDBusConnection::SessionBus, kConnection)
                               : QDBusConnection::connectToBus(QString::fromUtf8(address), kConnection);
     if (!bus.isConnected()) {
-        qCInfo(lcDde) << "no D-Bus session bus; the live value is not published:" << bus.lastError().message();
+        qCInfo(lcDde) << "no D-Bus session bus; the live value is not published:"
+                      << bus.lastError().message();
         QDBusConnection::disconnectFromBus(kConnection);
         return false;
     }
@@ -57,7 +61,8 @@ void DdePublisher::Publish(const QString& text)
     if (text == m_value) return;
     m_value = text;
     if (!m_registered) return;
-    QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/NOVAR"), QStringLiteral("org.freedesktop.DBus.Properties"),
+    QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/NOVAR"),
+                                                     QStringLiteral("org.freedesktop.DBus.Properties"),
                                                      QStringLiteral("PropertiesChanged"));
     QVariantMap changed;
     changed.insert(QStringLiteral("MEAS_VALUE"), m_value);

@@ -1,11 +1,14 @@
 // lorikws: the workstation program.
-#include "platform/system.h"
+#include "shell/aboutwindow.h"
 #include "shell/boxes.h"
+#include "shell/calcwindow.h"
+#include "shell/chartwindow.h"
 #include "shell/components.h"
+#include "shell/ktwindow.h"
 #include "shell/mainwindow.h"
+#include "shell/termination.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QTimer>
 
 int main(int argc, char** argv)
@@ -18,34 +21,27 @@ int main(int argc, char** argv)
     platform::SetMessageService(&boxes);
 
     const shell::StartOptions options = shell::StartOptions::FromArguments(app.arguments());
-    shell::TForm_Main main(options);
-    shell::TForm_About about(&main);
-    about.setWindowFlag(Qt::Window);
-    shell::TForm_KT kt(&main);
-    shell::TFormGraphChk chart(&main);
-    shell::TFormHelpCalcTCTP calculator(&main);
-    shell::ProgramWindows().assign({&main, &about, &kt, &chart, &calculator});
+    int result = 0;
+    {
+        shell::TForm_Main main(options);
+        // The other windows are top-level windows of their own (each walked once by the project).
+        shell::TForm_About about;
+        shell::TForm_KT kt;
+        shell::TFormGraphChk chart;
+        shell::TFormHelpCalcTCTP calculator;
+        shell::ProgramWindows().assign({&main, &about, &kt, &chart, &calculator});
 
-    if (main.EndAtStart()) {
-        QTimer::singleShot(0, &app, &QApplication::quit);
-        const int r = app.exec();
-        platform::SetMessageService(nullptr);
-        return r;
+        if (main.EndAtStart()) {
+            QTimer::singleShot(0, &app, &QApplication::quit);
+            result = app.exec();
+        } else {
+            shell::TerminationWatch termination(main);
+            main.show();
+            result = app.exec();
+            main.CloseSequence();
+        }
+        shell::ProgramWindows().clear();
     }
-
-    // A desktop logout, a service manager or Ctrl+C closes the window as "Выход" does.
-    const int fd = platform::InstallTerminationPipe();
-    if (fd >= 0) {
-        auto* n = new QSocketNotifier(fd, QSocketNotifier::Read, &main);
-        QObject::connect(n, &QSocketNotifier::activated, &main, [&main, &boxes, fd] {
-            platform::DrainTerminationPipe(fd);
-            boxes.SetUnattended(true);
-            main.close();
-        });
-    }
-    main.show();
-    const int r = app.exec();
-    main.CloseSequence();
     platform::SetMessageService(nullptr);
-    return r;
+    return result;
 }

@@ -58,11 +58,15 @@ int ErrorMessage(int n)
 int ErrorMessageFmt(int n, const QString& arg)
 {
     if (n < 0 || n > kLastMessage) return -1;
-    platform::Messages().Show(platform::MessageService::Kind::Error, kErrorCaption, FormatMessage(MessageText(n), arg));
+    platform::Messages().Show(platform::MessageService::Kind::Error, kErrorCaption,
+                              FormatMessage(MessageText(n), arg));
     return 0;
 }
 
-int Question(int n) { return platform::Messages().Ask(QString(), MessageText(n)) ? 0 : 1; }
+int Question(int n)
+{
+    return platform::Messages().Ask(QString(), MessageText(n)) ? 0 : 1;
+}
 
 int QuestionFmt(int n, const QString& arg)
 {

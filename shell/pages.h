@@ -1,25 +1,14 @@
-// The frames of the task pages. Each device page reacts to the link going up or down; the pages that
-// later pieces of work fill stand here by their names, empty.
+// The frames of the task pages that later work fills; each stands here by its name, empty. The
+// device pages follow the link session through their base class.
 #pragma once
+
+#include "link/deviceframe.h"
 
 #include <QFrame>
 
 namespace shell {
 
-/// A frame on a task page that talks to the calibrator.
-class TDeviceFrame : public QFrame {
-    Q_OBJECT
-public:
-    using QFrame::QFrame;
-    /// The link came up (true) or went down (false): enable or disable the device controls.
-    virtual void SetLinkUp(bool up) { m_linkUp = up; }
-    bool LinkUp() const { return m_linkUp; }
-    /// Stops what runs on the calibrator (a measurement) before the program closes.
-    virtual void StopWork() {}
-
-private:
-    bool m_linkUp = false;
-};
+using devlink::TDeviceFrame;
 
 class TFrameGrad : public TDeviceFrame {
     Q_OBJECT

@@ -10,7 +10,10 @@
 namespace shell {
 namespace {
 
-QString Override() { return qEnvironmentVariable("LORIKWS_HOME"); }
+QString Override()
+{
+    return qEnvironmentVariable("LORIKWS_HOME");
+}
 
 bool ProgramDirWritable()
 {
@@ -26,13 +29,17 @@ QString AppName()
 
 } // namespace
 
-QString ProgramDir() { return platform::ProgramDir(); }
+QString ProgramDir()
+{
+    return platform::ProgramDir();
+}
 
 QString SettingsPath()
 {
     if (!Override().isEmpty()) return Override() + QStringLiteral("/lorikws.ini");
     if (ProgramDirWritable()) return ProgramDir() + QLatin1Char('/') + AppName() + QStringLiteral(".ini");
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/lorikws");
+    const QString dir =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/lorikws");
     QDir().mkpath(dir);
     return dir + QStringLiteral("/lorikws.ini");
 }
@@ -40,14 +47,21 @@ QString SettingsPath()
 QString DataDir()
 {
     QString dir;
-    if (!Override().isEmpty()) dir = Override();
-    else if (ProgramDirWritable()) dir = ProgramDir();
-    else dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/lorikws");
+    if (!Override().isEmpty())
+        dir = Override();
+    else if (ProgramDirWritable())
+        dir = ProgramDir();
+    else
+        dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+              QStringLiteral("/lorikws");
     QDir().mkpath(dir);
     return dir;
 }
 
-QString DefaultProjectPath() { return DataDir() + QStringLiteral("/default.aip"); }
+QString DefaultProjectPath()
+{
+    return DataDir() + QStringLiteral("/default.aip");
+}
 
 QString TemplateDir()
 {

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -37,12 +38,16 @@ void Handle(QObject* c, platform::IniFile& ini, bool save)
 
     if (mo == &QLineEdit::staticMetaObject) {
         auto* e = static_cast<QLineEdit*>(c);
-        if (save) ini.SetValue(section, key, e->text());
-        else if (ini.HasKey(section, key)) e->setText(ini.Value(section, key));
+        if (save)
+            ini.SetValue(section, key, e->text());
+        else if (ini.HasKey(section, key))
+            e->setText(ini.Value(section, key));
     } else if (mo == &QSpinBox::staticMetaObject) {
         auto* s = static_cast<QSpinBox*>(c);
-        if (save) ini.SetInt(section, key, s->value());
-        else s->setValue(intValue(s->value()));
+        if (save)
+            ini.SetInt(section, key, s->value());
+        else
+            s->setValue(intValue(s->value()));
     } else if (mo == &QComboBox::staticMetaObject) {
         auto* cb = static_cast<QComboBox*>(c);
         if (save) {
@@ -57,7 +62,8 @@ void Handle(QObject* c, platform::IniFile& ini, bool save)
         }
     } else if (mo == &QListWidget::staticMetaObject) {
         auto* lw = static_cast<QListWidget*>(c);
-        if (save) ini.SetInt(section, key, lw->currentRow());
+        if (save)
+            ini.SetInt(section, key, lw->currentRow());
         else {
             int idx = intValue(lw->currentRow());
             if (idx < 0) idx = 0;
@@ -65,8 +71,10 @@ void Handle(QObject* c, platform::IniFile& ini, bool save)
         }
     } else if (mo == &QSlider::staticMetaObject) {
         auto* s = static_cast<QSlider*>(c);
-        if (save) ini.SetInt(section, key, s->value());
-        else s->setValue(intValue(s->value()));
+        if (save)
+            ini.SetInt(section, key, s->value());
+        else
+            s->setValue(intValue(s->value()));
     } else if (mo == &QCheckBox::staticMetaObject) {
         auto* b = static_cast<QCheckBox*>(c);
         if (save) {
@@ -123,7 +131,8 @@ void Handle(QObject* c, platform::IniFile& ini, bool save)
                 }
             const QStringList lines = m->toPlainText().split(QLatin1Char('\n'));
             if (!m->toPlainText().isEmpty())
-                for (int i = 0; i < lines.size(); ++i) ini.SetValue(section, prefix + QString::number(i), lines[i]);
+                for (int i = 0; i < lines.size(); ++i)
+                    ini.SetValue(section, prefix + QString::number(i), lines[i]);
         } else if (ini.HasKey(section, prefix + QStringLiteral("0"))) {
             QStringList lines;
             for (int i = 0; ini.HasKey(section, prefix + QString::number(i)); ++i)
@@ -137,7 +146,8 @@ void Walk(QObject* owner, platform::IniFile& ini, bool save)
 {
     // Loading can delete objects inside a control (a memo's text document): hold guarded pointers.
     std::vector<QPointer<QObject>> comps;
-    for (QObject* c : OwnedComponents(owner)) comps.emplace_back(c);
+    for (QObject* c : OwnedComponents(owner))
+        comps.emplace_back(c);
     for (QObject* c : comps) {
         if (!c) continue;
         if (InsideExcluded(c)) continue;
@@ -155,6 +165,22 @@ void WalkProject(platform::IniFile& ini, bool save)
             Walk(w, ini, save);
             Handle(w, ini, save);
         }
+}
+
+int LoadProject(const QString& path, QString* kept)
+{
+    if (kept) kept->clear();
+    platform::IniFile ini;
+    ini.Load(path);
+    int result = 0;
+    if (ini.UnreadLines() > 0) {
+        result = 1;
+        const QString bad = path + QStringLiteral(".bad");
+        QFile::remove(bad);
+        if (QFile::copy(path, bad) && kept) *kept = bad;
+    }
+    WalkProject(ini, false);
+    return result;
 }
 
 int LoadSaveProject(const QString& path, bool save)

@@ -19,6 +19,12 @@ namespace shell {
 /// Returns 0, or -1 when the file cannot be written.
 int LoadSaveProject(const QString& path, bool save);
 
+/// Loads a project. A file with lines that do not read (a damaged file) is first kept beside
+/// itself as path + ".bad" (replacing an older one), so that nothing of it is lost when the project
+/// is saved again; what did read is loaded. Returns 0, or 1 for a damaged file (`*kept` := the
+/// name it was kept under, "" when even that failed).
+int LoadProject(const QString& path, QString* kept = nullptr);
+
 /// The same on an INI object in memory (no file).
 void WalkProject(platform::IniFile& ini, bool save);
 

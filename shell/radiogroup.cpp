@@ -32,7 +32,10 @@ void TRadioGroup::SetItemIndex(int index, bool notify)
     if (notify) Q_EMIT clicked(ItemIndex());
 }
 
-int TRadioGroup::Count() const { return int(m_group->buttons().size()); }
+int TRadioGroup::Count() const
+{
+    return int(m_group->buttons().size());
+}
 
 QString TRadioGroup::ItemText(int i) const
 {

@@ -21,9 +21,10 @@ ProgramSettings ReadSettings(const QString& path, const QRect& screen)
     s.languageFile = ini.Value(main, QStringLiteral("LanguageFile"));
     if (!s.languageFile.isEmpty() && !QFileInfo::exists(ProgramDir() + QLatin1Char('/') + s.languageFile))
         s.languageFile.clear();
-    s.bounds = QRect(ini.IntValue(form, QStringLiteral("Left"), 0), ini.IntValue(form, QStringLiteral("Top"), 0),
-                     ini.IntValue(form, QStringLiteral("Width"), screen.width()),
-                     ini.IntValue(form, QStringLiteral("Height"), screen.height() - 20));
+    s.bounds =
+        QRect(ini.IntValue(form, QStringLiteral("Left"), 0), ini.IntValue(form, QStringLiteral("Top"), 0),
+              ini.IntValue(form, QStringLiteral("Width"), screen.width()),
+              ini.IntValue(form, QStringLiteral("Height"), screen.height() - 20));
     for (const QString& k : ini.Keys(QStringLiteral("HelpIDs"))) {
         s.helpTopicNames << k;
         s.helpTopicValues << ini.Value(QStringLiteral("HelpIDs"), k);

@@ -10,12 +10,12 @@
 namespace shell {
 
 struct ProgramSettings {
-    bool exists = false;           ///< the file was there when read
+    bool exists = false; ///< the file was there when read
     int splashDelay = 2000;
-    QString projectName;           ///< empty when no file of that name exists
-    QString languageFile;          ///< relative to the program folder; empty when missing
-    QRect bounds;                  ///< main window; null when the file has no "Form" section
-    QStringList helpTopicNames;    ///< "HelpIDs" keys in file order
+    QString projectName;        ///< empty when no file of that name exists
+    QString languageFile;       ///< relative to the program folder; empty when missing
+    QRect bounds;               ///< main window; null when the file has no "Form" section
+    QStringList helpTopicNames; ///< "HelpIDs" keys in file order
     QStringList helpTopicValues;
 };
 

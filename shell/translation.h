@@ -1,8 +1,9 @@
 // Translation of the main window's texts through a language file (section "Translate", one key per
 // text id), and generation of such a file from the window's own texts.
 //
-// A text's id is a hash of where it sits (owner chain, component name, which of its texts), so the
-// id is the same in the generating and the loading walk whatever else the window holds.
+// A text's id is a hash of where it sits (owner chain, component name, which of its texts; a tab
+// page by the page's name), never of a position among other components, so the id is the same in
+// the generating and the loading walk whatever else the window holds.
 #pragma once
 
 #include "platform/ini.h"

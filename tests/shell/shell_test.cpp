@@ -1,6 +1,8 @@
 // The application shell against the virtual calibrator in process, offscreen.
 #include "platform/ini.h"
 #include "platform/messageservice.h"
+#include "link/findframe.h"
+#include "shell/commands.h"
 #include "shell/components.h"
 #include "shell/ddepublisher.h"
 #include "shell/mainwindow.h"
@@ -253,15 +255,15 @@ TEST_F(Shell, HelpCommandsGoThroughTheDesktop)
     const QString context = ProgramDir() + QStringLiteral("/LORIKXARM.chm");
     QFile::remove(chm);
     QFile::remove(context);
-    w->HelpCommand();
+    w->Commands().Help();
     EXPECT_EQ(Count(QStringLiteral("Файл справки не найден!")), 1);
-    EXPECT_TRUE(w->ContextHelp().isEmpty()); // no context help file: nothing happens
+    EXPECT_TRUE(w->Commands().ContextHelp().isEmpty()); // no context help file: nothing happens
     QFile(chm).open(QIODevice::WriteOnly);
     QFile(context).open(QIODevice::WriteOnly);
-    w->HelpCommand();
+    w->Commands().Help();
     w->show();
-    EXPECT_EQ(w->ContextHelp(), ProgramDir() + QStringLiteral("/connect.htm")); // the first that can take the focus
-    w->TemplateFolderCommand();
+    EXPECT_EQ(w->Commands().ContextHelp(), ProgramDir() + QStringLiteral("/connect.htm")); // the first that can take the focus
+    w->Commands().TemplateFolder();
     EXPECT_EQ(opened, (QStringList {chm, ProgramDir() + QStringLiteral("/connect.htm"), TemplateDir()}));
     QFile::remove(chm);
     QFile::remove(context);

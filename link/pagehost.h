@@ -1,0 +1,37 @@
+// What a page needs of the main window: the link session and a few main-window services. Pages
+// reach the main window only through this interface (tests give them a fake one), so no page
+// includes the shell.
+#pragma once
+
+#include "link/session.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace devlink {
+
+class IPageHost {
+public:
+    virtual ~IPageHost() = default;
+
+    /// The link session: link object, connected flag, reactions, relays, device changes.
+    virtual LinkSession& Session() = 0;
+    /// Status "Нет связи" and the error box "Нет связи с ЛОРИК".
+    virtual void NoLinkMessage() = 0;
+    /// Paints a field red; its normal colour comes back 2000 ms later.
+    virtual void MarkWrongField(QWidget* field) = 0;
+    /// The live value for other programs ("--.-" until the first reading).
+    virtual void PublishValue(const QString& text) = 0;
+    /// The "admin" (or "debug") and the "debug" switches.
+    virtual bool AdminMode() const = 0;
+    virtual bool DebugMode() const = 0;
+    /// Opens a web address, a file or a folder through the desktop.
+    virtual void OpenThroughDesktop(const QString& urlOrPath) = 0;
+
+    /// Shorthands for the session's link and flag.
+    TInterface* Link() { return Session().Link(); }
+    bool IsConnected() { return Session().IsConnected(); }
+};
+
+} // namespace devlink

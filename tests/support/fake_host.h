@@ -1,0 +1,42 @@
+// A page host for page tests: a real link session (connect it to a virtual calibrator with
+// Connect()), and records of what a page asked of the main window.
+#pragma once
+
+#include "link/pagehost.h"
+#include "link/session.h"
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <vector>
+
+namespace testsupport {
+
+class FakePageHost : public devlink::IPageHost {
+public:
+    FakePageHost() { m_session.Create(false); }
+
+    /// The handshake on `port` (a virtual calibrator's link or device path).
+    devlink::LinkSession::Handshake Connect(const QString& port) { return m_session.Connect(port); }
+
+    devlink::LinkSession& Session() override { return m_session; }
+    void NoLinkMessage() override { ++noLinkMessages; }
+    void MarkWrongField(QWidget* field) override { wrongFields.push_back(field); }
+    void PublishValue(const QString& text) override { published << text; }
+    bool AdminMode() const override { return admin; }
+    bool DebugMode() const override { return debug; }
+    void OpenThroughDesktop(const QString& urlOrPath) override { opened << urlOrPath; }
+
+    int noLinkMessages = 0;
+    std::vector<QWidget*> wrongFields;
+    QStringList published;
+    QStringList opened;
+    bool admin = false;
+    bool debug = false;
+
+private:
+    devlink::LinkSession m_session;
+};
+
+} // namespace testsupport
