@@ -8,7 +8,6 @@
 #include <limits>
 #include <string>
 
-
 namespace devlink {
 
 TInterface::TInterface()
@@ -16,7 +15,10 @@ TInterface::TInterface()
     m_uail.Initialise(QString(), 115200, 1, 150);
 }
 
-bool TInterface::ConvertInt(const char* reply, int* value) { return platform::ScanInt(reply, value); }
+bool TInterface::ConvertInt(const char* reply, int* value)
+{
+    return platform::ScanInt(reply, value);
+}
 
 bool TInterface::ConvertReal(const char* reply, float* value)
 {
@@ -27,20 +29,28 @@ bool TInterface::ConvertReal(const char* reply, float* value)
     }
     // The whole reply must convert, as a decimal real with '.' whatever the user's locale.
     const char* p = reply;
-    while (*p == ' ') ++p;
+    while (*p == ' ')
+        ++p;
     double v = 0;
     const int used = platform::ScanDouble(p, &v);
     if (used == 0) return false;
     const char* end = p + used;
-    while (*end == ' ' || *end == '\r' || *end == '\n') ++end;
+    while (*end == ' ' || *end == '\r' || *end == '\n')
+        ++end;
     if (*end != '\0') return false;
     if (value) *value = float(v);
     return true;
 }
 
-int TInterface::Identify() { return m_uail.CommandOnly(CmdIdentify); }
+int TInterface::Identify()
+{
+    return m_uail.CommandOnly(CmdIdentify);
+}
 
-int TInterface::ReadRegister(int reg) { return m_uail.CommandRegister(CmdReadRegister, reg); }
+int TInterface::ReadRegister(int reg)
+{
+    return m_uail.CommandRegister(CmdReadRegister, reg);
+}
 
 int TInterface::ReadRegisterInt(int reg, int* value)
 {
@@ -77,6 +87,7 @@ int TInterface::WriteRegisterInt(int reg, int value)
 
 int TInterface::WriteRegisterReal(int reg, float value)
 {
+    if (!std::isfinite(value)) return kConversionError; // never "nan" or "inf" on the wire
     return m_uail.CommandRegisterReal(CmdWriteRegister, reg, value);
 }
 
@@ -98,7 +109,10 @@ int TInterface::WriteBlock(int object, const std::uint8_t* bytes, int count)
     return m_uail.BlockWrite(object, bytes, count);
 }
 
-QString TInterface::ReplyText() const { return platform::FromCp1251(std::string_view(ReplyData())); }
+QString TInterface::ReplyText() const
+{
+    return platform::FromCp1251(std::string_view(ReplyData()));
+}
 
 int TInterface::ReadDeviceSerialNumber()
 {
@@ -107,6 +121,9 @@ int TInterface::ReadDeviceSerialNumber()
     return r;
 }
 
-void TInterface::SetDeviceSerialNumber(const char* text) { platform::CopyBounded(m_serial, int(sizeof m_serial), text); }
+void TInterface::SetDeviceSerialNumber(const char* text)
+{
+    platform::CopyBounded(m_serial, int(sizeof m_serial), text);
+}
 
 } // namespace devlink

@@ -14,7 +14,8 @@
 
 namespace devlink {
 
-/// A text that should have been a number: the operation stopped before anything was sent.
+/// A text that should have been a number (or a value that is not finite): the operation stopped
+/// before anything was sent.
 inline constexpr int kConversionError = -20;
 /// ReadRegisterToControl without a control.
 inline constexpr int kNoControl = -10;
@@ -45,7 +46,8 @@ public:
     int ReadRegisterText(int reg, QString* text);
     /// "a;38;reg;value;". Returns the exchange result code.
     int WriteRegisterInt(int reg, int value);
-    /// "a;38;reg;%f;" with six decimals and '.'. Returns the exchange result code.
+    /// "a;38;reg;%f;" with six decimals and '.'. Returns the exchange result code; kConversionError
+    /// without any exchange for NaN or an infinity.
     int WriteRegisterReal(int reg, float value);
     /// Parses `text` as a real ('.' separator) and writes it. kConversionError without any
     /// exchange when it is not a number; else the exchange result code.

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 Q_LOGGING_CATEGORY(lcFrames, "lorik.frames", QtWarningMsg)
 
@@ -23,9 +24,15 @@ long long TickMs()
 
 } // namespace
 
-TInterface_UAIL::TInterface_UAIL() { m_parser.Reset(); }
+TInterface_UAIL::TInterface_UAIL()
+{
+    m_parser.Reset();
+}
 
-TInterface_UAIL::~TInterface_UAIL() { Close(); }
+TInterface_UAIL::~TInterface_UAIL()
+{
+    Close();
+}
 
 int TInterface_UAIL::Initialise(const QString& port, int baud, int address, int replyTimeout)
 {
@@ -40,6 +47,7 @@ int TInterface_UAIL::Initialise(const QString& port, int baud, int address, int 
 int TInterface_UAIL::Open(const QString& port)
 {
     if (m_handle != -1) return 0;
+    if (!m_openAllowed) return -1;
     m_port = port;
     const int h = m_port232.OpenPort(port, m_baud, m_replyTimeout, 8, 0, 0);
     if (h == -1) return -1;
@@ -62,8 +70,9 @@ int TInterface_UAIL::SendFrame(const char* text)
     return m_port232.WritePort(m_handle, m_transmit, n);
 }
 
-int TInterface_UAIL::ReceiveReply(int polls)
+int TInterface_UAIL::ReceiveReply(int timeoutMs)
 {
+    const long long deadline = TickMs() + timeoutMs;
     for (;;) {
         const int n = m_port232.ReadPort(m_handle, m_receive, kBufferSize);
         for (int i = 0; i < n; ++i) {
@@ -72,10 +81,12 @@ int TInterface_UAIL::ReceiveReply(int polls)
                 return 0; // the rest of this read is dropped; the next request purges it
             }
         }
-        if (polls <= 0) return 1;
-        --polls;
-        // Wait up to 1 ms, but no longer than it takes for bytes to arrive.
-        m_port232.WaitInput(m_handle, 1);
+        const long long left = deadline - TickMs();
+        if (left <= 0) return 1;
+        // Wait for more bytes, but no longer than the time left. A port that has gone away wakes
+        // the wait at once: pace the retries by 1 ms then, so the bound still holds without spinning.
+        if (m_port232.WaitInput(m_handle, int(std::min<long long>(left, 1000))) < 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
 
@@ -139,7 +150,8 @@ int TInterface_UAIL::Exchange(const char* text)
 int TInterface_UAIL::Command(const char* text, int repeat)
 {
     int result = 0;
-    for (int i = 0; i <= repeat; ++i) result = Exchange(text);
+    for (int i = 0; i <= repeat; ++i)
+        result = Exchange(text);
     if (result != 0 && result != -4 && m_linkLost) m_linkLost(result);
     return result;
 }

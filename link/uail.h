@@ -24,13 +24,16 @@ public:
     TInterface_UAIL(const TInterface_UAIL&) = delete;
     TInterface_UAIL& operator=(const TInterface_UAIL&) = delete;
 
-    /// Sets port, baud rate, device address and reply time-out (ms and number of polls); resets
-    /// the reply parser. Returns 0.
+    /// Sets port, baud rate, device address and reply time-out (ms: the read time-out of the port and
+    /// the bound of the wait for a reply); resets the reply parser. Returns 0.
     int Initialise(const QString& port, int baud, int address, int replyTimeout);
 
     /// Opens `port` unless a port is open already (whatever its name). Returns 0 when a port is
-    /// open afterwards, -1 when it could not be opened.
+    /// open afterwards, -1 when it could not be opened or opening is not allowed.
     int Open(const QString& port);
+    /// Whether Open (and so an exchange, which opens on demand) may open the port at all; the
+    /// program turns it off when it releases the calibrator at close.
+    void SetOpenAllowed(bool on) { m_openAllowed = on; }
     /// Closes the port if open.
     void Close();
     bool IsOpen() const { return m_handle != -1; }
@@ -38,9 +41,10 @@ public:
 
     /// Frames `text` and writes it. Returns 0, or -1.
     int SendFrame(const char* text);
-    /// Polls the port for a reply: at most `polls` + 1 reads, separated by waits of up to 1 ms
-    /// that end as soon as bytes arrive. Returns 0 when a valid reply was parsed, 1 otherwise.
-    int ReceiveReply(int polls);
+    /// Reads the port until a valid reply is parsed or `timeoutMs` have passed since the call: the
+    /// waits in between end as soon as bytes arrive, so a reply in many small pieces is taken
+    /// whole. Returns 0 when a valid reply was parsed, 1 otherwise.
+    int ReceiveReply(int timeoutMs);
     /// Opens the port on demand and sends the request. Returns 0, -1 or -2.
     int BeginExchange(const char* text);
     /// Waits for the reply. Returns 0, -3 or -4; calls the exchange-done notification.
@@ -52,10 +56,10 @@ public:
     int Command(const char* text, int repeat);
 
     // Request builders: each formats the request text and runs Command with the repeat count.
-    int CommandOnly(int command);                                  ///< "%d;%d;"
-    int CommandRegister(int command, int reg);                     ///< "%d;%d;%d;"
-    int CommandRegisterInt(int command, int reg, int value);       ///< "%d;%d;%d;%d;"
-    int CommandRegisterReal(int command, int reg, float value);    ///< "%d;%d;%d;%f;"
+    int CommandOnly(int command);                               ///< "%d;%d;"
+    int CommandRegister(int command, int reg);                  ///< "%d;%d;%d;"
+    int CommandRegisterInt(int command, int reg, int value);    ///< "%d;%d;%d;%d;"
+    int CommandRegisterReal(int command, int reg, float value); ///< "%d;%d;%d;%f;"
     /// Block read "%d;42;%d;100;": on success decodes up to `capacity` bytes into `dest` and
     /// stores their count in `*count` (0 on failure). Returns the exchange result code.
     int BlockRead(int object, std::uint8_t* dest, int capacity, int* count);
@@ -73,7 +77,7 @@ public:
     int Address() const { return m_address; }
     void SetAddress(int address) { m_address = address; }
     int ReplyTimeout() const { return m_replyTimeout; }
-    void SetReplyTimeout(int polls) { m_replyTimeout = polls; }
+    void SetReplyTimeout(int ms) { m_replyTimeout = ms; }
     int RepeatCount() const { return m_repeat; }
     void SetCloseAfterExchange(bool on) { m_closeAfter = on; }
 
@@ -104,6 +108,7 @@ private:
     int m_repeat = 0;
     int m_address = 1;
     bool m_closeAfter = false;
+    bool m_openAllowed = true;
     ReplyParser m_parser;
     std::function<void(int)> m_exchangeDone;
     std::function<void(int)> m_linkLost;

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QThread>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -45,7 +46,10 @@ int Usage(const char* why = nullptr)
     return kUsage;
 }
 
-void Print(const QString& text) { std::printf("%s\n", text.toUtf8().constData()); }
+void Print(const QString& text)
+{
+    std::printf("%s\n", text.toUtf8().constData());
+}
 
 // Exit status for an exchange result; with a device error, its code and text on stderr.
 int Exit(devlink::TInterface& link, int result)
@@ -71,7 +75,8 @@ bool ParseInt(const QString& text, int* value)
 QStringList ListPorts(platform::TInterface_RS232& port)
 {
     QStringList list;
-    port.ListPorts(QStringLiteral("tty"), QString::fromLatin1(platform::TInterface_RS232::kUsbSerialFilter), &list);
+    port.ListPorts(QStringLiteral("tty"), QString::fromLatin1(platform::TInterface_RS232::kUsbSerialFilter),
+                   &list);
     return list;
 }
 
@@ -90,7 +95,8 @@ int Convert(const QStringList& args)
             return Usage("convert takes --type CODE and --temp T or --el E");
         }
     }
-    if (args.size() != 4 || code < 0 || mode.isEmpty()) return Usage("convert takes --type CODE and --temp T or --el E");
+    if (args.size() != 4 || code < 0 || mode.isEmpty())
+        return Usage("convert takes --type CODE and --temp T or --el E");
     float x = 0;
     if (sensors::ReadNumber(value, &x) != 0) return Usage("the value must be a number");
     sensors::TPolynoms lib;
@@ -160,20 +166,28 @@ int Hart(devlink::TInterface& link, QString port, int address, QStringList args)
         Print(QStringLiteral("manufacturer %1").arg(h.TableText(1, device.expandedType)));
         if (range)
             Print(QStringLiteral("range %1 ... %2 %3")
-                      .arg(sensors::CompactText(device.lowerRange), sensors::CompactText(device.upperRange), device.unit));
+                      .arg(sensors::CompactText(device.lowerRange), sensors::CompactText(device.upperRange),
+                           device.unit));
         return 0;
     }
     int poll = 0;
-    if (sub == QStringLiteral("pv") && args.size() == 1 && ParseInt(args[0], &poll) && poll >= 0 && poll <= 15) {
-        // identify the device at that address for its long address, then one PV cycle
+    if (sub == QStringLiteral("pv") && args.size() == 1 && ParseInt(args[0], &poll) && poll >= 0 &&
+        poll <= 15) {
+        // identify the device at that address for its long address, then one PV cycle; the
+        // modem goes back off whatever the outcome
         if (link.WriteRegisterInt(devlink::HartModem, 1) != 0) return Exit(link, link.LastResult());
+        struct ModemOff {
+            devlink::TInterface& link;
+            ~ModemOff() { link.WriteRegisterInt(devlink::HartModem, 0); }
+        } modemOff{link};
         std::uint8_t frame[64], bytes[devlink::kBlockReadSize];
         int n = h.BuildShortFrame(frame, sizeof frame, poll, 0, 0, nullptr), got = 0;
         if (link.WriteBlock(devlink::HartChannel, frame, n) != 0) return Exit(link, link.LastResult());
         QThread::msleep(unsigned(interval));
         hart::ResponseRecord r;
         if (link.ReadBlock(devlink::HartChannel, bytes, sizeof bytes, &got) != 0 ||
-            hart::THart::ParseResponse(bytes, got, &r) != 0 || h.DecodeResponse(r, &device) != 0 || r.command != 0) {
+            hart::THart::ParseResponse(bytes, got, &r) != 0 || h.DecodeResponse(r, &device) != 0 ||
+            r.command != 0) {
             std::fprintf(stderr, "no HART device answers at polling address %d\n", poll);
             return 3;
         }
@@ -208,7 +222,8 @@ int main(int argc, char** argv)
         if (opt == QStringLiteral("--port") && !args.isEmpty()) {
             port = args.takeFirst();
         } else if (opt == QStringLiteral("--address") && !args.isEmpty()) {
-            if (!ParseInt(args.takeFirst(), &address) || address < 0 || address > 255) return Usage("bad address");
+            if (!ParseInt(args.takeFirst(), &address) || address < 0 || address > 255)
+                return Usage("bad address");
         } else if (opt == QStringLiteral("--trace")) {
             trace = true;
         } else if (opt == QStringLiteral("--help")) {
@@ -226,7 +241,8 @@ int main(int argc, char** argv)
     devlink::TInterface link;
     if (cmd == QStringLiteral("list-ports")) {
         if (!args.isEmpty()) return Usage("list-ports takes no arguments");
-        for (const QString& p : ListPorts(link.Frames().Port())) Print(p);
+        for (const QString& p : ListPorts(link.Frames().Port()))
+            Print(p);
         return 0;
     }
 
@@ -236,8 +252,9 @@ int main(int argc, char** argv)
     };
     if (cmd == QStringLiteral("hart")) return Hart(link, port, address, args);
 
-    static constexpr Shape kCommands[] = {{"identify", 0}, {"read", 1},      {"read-int", 1},   {"read-real", 1},
-                                         {"write-int", 2}, {"write-real", 2}, {"read-block", 1}, {"write-block", 2}};
+    static constexpr Shape kCommands[] = {{"identify", 0},   {"read", 1},       {"read-int", 1},
+                                          {"read-real", 1},  {"write-int", 2},  {"write-real", 2},
+                                          {"read-block", 1}, {"write-block", 2}};
     const Shape* shape = nullptr;
     for (const Shape& s : kCommands)
         if (cmd == QLatin1String(s.name)) shape = &s;
@@ -305,15 +322,20 @@ int main(int argc, char** argv)
         int n = 0;
         const int r = link.ReadBlock(a0, bytes, int(sizeof bytes), &n);
         if (r == 0) {
-            for (int i = 0; i < n; ++i) std::printf("%02X", bytes[i]);
+            for (int i = 0; i < n; ++i)
+                std::printf("%02X", bytes[i]);
             std::printf("\n");
         }
         return Exit(link, r);
     }
     // write-block
-    const QByteArray hex = args[1].toLatin1();
-    if (hex.size() % 2 != 0 || hex.isEmpty()) return Usage("HEX must be an even number of hex digits");
-    const QByteArray bytes = QByteArray::fromHex(hex);
-    if (bytes.size() * 2 != hex.size()) return Usage("HEX must be hex digits");
-    return Exit(link, link.WriteBlock(a0, reinterpret_cast<const std::uint8_t*>(bytes.constData()), int(bytes.size())));
+    const QString& hexText = args[1];
+    if (hexText.size() % 2 != 0 || hexText.isEmpty())
+        return Usage("HEX must be an even number of hex digits");
+    for (QChar c : hexText)
+        if (!std::isxdigit(static_cast<unsigned char>(c.toLatin1())) || c.unicode() > 0x7F)
+            return Usage("HEX must be hex digits");
+    const QByteArray bytes = QByteArray::fromHex(hexText.toLatin1());
+    return Exit(link, link.WriteBlock(a0, reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                      int(bytes.size())));
 }

@@ -6,11 +6,20 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace platform {
+
+void IniFile::Clear()
+{
+    m_sections.clear();
+    m_index.clear();
+    m_unread = 0;
+}
 
 bool IniFile::Load(const QString& path)
 {
-    m_sections.clear();
+    Clear();
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return false;
     Parse(f);
@@ -22,41 +31,40 @@ void IniFile::ParseBytes(const QByteArray& bytes)
     QByteArray copy = bytes;
     QBuffer b(&copy);
     b.open(QIODevice::ReadOnly);
-    m_sections.clear();
     Parse(b);
 }
 
 void IniFile::Parse(QIODevice& in)
 {
-    constexpr qint64 kMaxLine = 64 * 1024;
+    Clear();
+    // read() allocates what it is asked for: ask for what is there, up to the bound
+    const qint64 want =
+        in.isSequential() ? kMaxBytes : std::min(kMaxBytes, std::max<qint64>(0, in.size() - in.pos()));
+    const QByteArray bytes = in.read(want);
+    if (!in.atEnd()) ++m_unread; // more than the reader takes: the rest is not read
     Section* current = nullptr;
-    while (!in.atEnd()) {
-        QByteArray raw = in.readLine(kMaxLine);
-        if (raw.isEmpty() && !in.atEnd()) break;
-        while (raw.endsWith('\n') || raw.endsWith('\r')) raw.chop(1);
-        const QString line = FromCp1251(raw);
+    qsizetype pos = 0;
+    const qsizetype size = bytes.size();
+    while (pos < size) {
+        qsizetype end = bytes.indexOf('\n', pos);
+        if (end < 0) end = size;
+        qsizetype stop = end;
+        while (stop > pos && bytes[stop - 1] == '\r')
+            --stop;
+        const QString line = FromCp1251(std::string_view(bytes.constData() + pos, size_t(stop - pos)));
+        pos = end + 1;
         const QString t = line.trimmed();
         if (t.isEmpty() || t.startsWith(u';')) continue;
         if (t.startsWith(u'[') && t.endsWith(u']')) {
-            const QString name = t.mid(1, t.size() - 2);
-            current = Find(name);
-            if (!current) {
-                m_sections.push_back({name, {}});
-                current = &m_sections.back();
-            }
+            current = &FindOrAdd(t.mid(1, t.size() - 2));
             continue;
         }
         const qsizetype eq = line.indexOf(u'=');
-        if (eq <= 0 || !current) continue;
-        const QString key = line.left(eq).trimmed();
-        const QString value = line.mid(eq + 1);
-        bool replaced = false;
-        for (auto& e : current->entries)
-            if (e.first == key) {
-                e.second = value;
-                replaced = true;
-            }
-        if (!replaced) current->entries.emplace_back(key, value);
+        if (eq <= 0 || !current || line.contains(QChar(0))) {
+            ++m_unread;
+            continue;
+        }
+        Set(*current, line.left(eq).trimmed(), line.mid(eq + 1));
     }
 }
 
@@ -75,38 +83,59 @@ QByteArray IniFile::Serialize() const
     return out;
 }
 
-bool IniFile::Save(const QString& path) const { return WriteFileAtomically(path, Serialize()); }
+bool IniFile::Save(const QString& path) const
+{
+    return WriteFileAtomically(path, Serialize());
+}
 
 IniFile::Section* IniFile::Find(const QString& name)
 {
-    for (Section& s : m_sections)
-        if (s.name == name) return &s;
-    return nullptr;
+    const auto it = m_index.constFind(name);
+    return it == m_index.constEnd() ? nullptr : &m_sections[size_t(*it)];
 }
 
 const IniFile::Section* IniFile::Find(const QString& name) const
 {
-    for (const Section& s : m_sections)
-        if (s.name == name) return &s;
-    return nullptr;
+    const auto it = m_index.constFind(name);
+    return it == m_index.constEnd() ? nullptr : &m_sections[size_t(*it)];
 }
 
-bool IniFile::HasSection(const QString& section) const { return Find(section) != nullptr; }
+IniFile::Section& IniFile::FindOrAdd(const QString& name)
+{
+    if (Section* s = Find(name)) return *s;
+    m_index.insert(name, qsizetype(m_sections.size()));
+    m_sections.push_back({name, {}, {}});
+    return m_sections.back();
+}
+
+void IniFile::Set(Section& s, const QString& key, const QString& value)
+{
+    const auto it = s.index.constFind(key);
+    if (it != s.index.constEnd()) {
+        s.entries[size_t(*it)].second = value;
+        return;
+    }
+    s.index.insert(key, qsizetype(s.entries.size()));
+    s.entries.emplace_back(key, value);
+}
+
+bool IniFile::HasSection(const QString& section) const
+{
+    return Find(section) != nullptr;
+}
 
 bool IniFile::HasKey(const QString& section, const QString& key) const
 {
-    if (const Section* s = Find(section))
-        for (const auto& e : s->entries)
-            if (e.first == key) return true;
-    return false;
+    const Section* s = Find(section);
+    return s && s->index.contains(key);
 }
 
 QString IniFile::Value(const QString& section, const QString& key, const QString& fallback) const
 {
-    if (const Section* s = Find(section))
-        for (const auto& e : s->entries)
-            if (e.first == key) return e.second;
-    return fallback;
+    const Section* s = Find(section);
+    if (!s) return fallback;
+    const auto it = s->index.constFind(key);
+    return it == s->index.constEnd() ? fallback : s->entries[size_t(*it)].second;
 }
 
 int IniFile::IntValue(const QString& section, const QString& key, int fallback) const
@@ -119,34 +148,38 @@ int IniFile::IntValue(const QString& section, const QString& key, int fallback) 
 
 void IniFile::SetValue(const QString& section, const QString& key, const QString& value)
 {
-    Section* s = Find(section);
-    if (!s) {
-        m_sections.push_back({section, {}});
-        s = &m_sections.back();
-    }
-    for (auto& e : s->entries)
-        if (e.first == key) {
-            e.second = value;
-            return;
-        }
-    s->entries.emplace_back(key, value);
+    Set(FindOrAdd(section), key, value);
 }
 
 void IniFile::RemoveKey(const QString& section, const QString& key)
 {
-    if (Section* s = Find(section))
-        std::erase_if(s->entries, [&](const auto& e) { return e.first == key; });
+    Section* s = Find(section);
+    if (!s) return;
+    const auto it = s->index.constFind(key);
+    if (it == s->index.constEnd()) return;
+    const qsizetype at = *it;
+    s->entries.erase(s->entries.begin() + at);
+    s->index.erase(it);
+    for (auto& v : s->index)
+        if (v > at) --v;
 }
 
 void IniFile::EraseSection(const QString& section)
 {
-    std::erase_if(m_sections, [&](const Section& s) { return s.name == section; });
+    const auto it = m_index.constFind(section);
+    if (it == m_index.constEnd()) return;
+    const qsizetype at = *it;
+    m_sections.erase(m_sections.begin() + at);
+    m_index.erase(it);
+    for (auto& v : m_index)
+        if (v > at) --v;
 }
 
 QStringList IniFile::Sections() const
 {
     QStringList out;
-    for (const Section& s : m_sections) out << s.name;
+    for (const Section& s : m_sections)
+        out << s.name;
     return out;
 }
 
@@ -154,7 +187,8 @@ QStringList IniFile::Keys(const QString& section) const
 {
     QStringList out;
     if (const Section* s = Find(section))
-        for (const auto& e : s->entries) out << e.first;
+        for (const auto& e : s->entries)
+            out << e.first;
     return out;
 }
 

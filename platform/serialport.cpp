@@ -27,27 +27,43 @@ namespace {
 speed_t BaudConstant(int baud)
 {
     switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    case 460800: return B460800;
-    case 921600: return B921600;
-    default: return B0;
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    case 460800:
+        return B460800;
+    case 921600:
+        return B921600;
+    default:
+        return B0;
     }
 }
 
 void LogError(const char* what, const QString& detail = {})
 {
-    qCDebug(lcSerial).noquote() << QString::fromUtf8(what) << detail << QString::fromLocal8Bit(strerror(errno));
+    qCDebug(lcSerial).noquote() << QString::fromUtf8(what) << detail
+                                << QString::fromLocal8Bit(strerror(errno));
 }
 
-bool ValidHandle(int handle) { return handle != -1 && handle != 0; }
+bool ValidHandle(int handle)
+{
+    return handle != -1 && handle != 0;
+}
 
 } // namespace
 
@@ -60,14 +76,62 @@ QString SimulatorDir()
     return u"/tmp/lorik-sim-"_s + QString::number(getuid());
 }
 
+namespace {
+
+bool IsFallbackDir()
+{
+    return qgetenv("LORIK_SIM_DIR").isEmpty() && qgetenv("XDG_RUNTIME_DIR").isEmpty();
+}
+
+bool TrustedDir(const QString& dir)
+{
+    struct stat st {};
+    if (lstat(QFile::encodeName(dir).constData(), &st) != 0) return false;
+    if (!S_ISDIR(st.st_mode) || st.st_uid != geteuid()) return false;
+    // in /tmp anybody could have made it first: it must be closed to everybody else
+    if (IsFallbackDir() && (st.st_mode & 077) != 0) return false;
+    return true;
+}
+
+// Opening the multiplexer makes a new pseudo-terminal pair: never a port.
+bool IsPtyMultiplexer(const QString& path)
+{
+    const QString real = QFileInfo(path).canonicalFilePath();
+    return real == u"/dev/ptmx" || real == u"/dev/pts/ptmx";
+}
+
+} // namespace
+
+QString EnsureSimulatorDir()
+{
+    const QString dir = SimulatorDir();
+    const QByteArray native = QFile::encodeName(dir);
+    struct stat st {};
+    if (lstat(native.constData(), &st) != 0) {
+        if (IsFallbackDir()) {
+            if (mkdir(native.constData(), 0700) != 0 && errno != EEXIST) return {};
+        } else if (!QDir().mkpath(dir)) {
+            return {};
+        }
+    }
+    return TrustedDir(dir) ? dir : QString();
+}
+
+bool SimulatorDirTrusted()
+{
+    return TrustedDir(SimulatorDir());
+}
+
 QString ResolvePortPath(const QString& name)
 {
     if (name.isEmpty()) return {};
-    if (name.startsWith(u'/')) return name;
+    if (name.startsWith(u'/')) return IsPtyMultiplexer(name) ? QString() : name;
     if (name.contains(u'/') || name == u"." || name == u"..") return {};
     const QString announced = SimulatorDir() + u'/' + name;
-    if (QFileInfo(announced).isSymLink()) return announced;
-    return u"/dev/"_s + name;
+    if (QFileInfo(announced).isSymLink() && SimulatorDirTrusted())
+        return IsPtyMultiplexer(announced) ? QString() : announced;
+    const QString device = u"/dev/"_s + name;
+    return IsPtyMultiplexer(device) ? QString() : device;
 }
 
 bool PortNameLess(const QString& a, const QString& b)
@@ -76,13 +140,17 @@ bool PortNameLess(const QString& a, const QString& b)
     while (i < a.size() && j < b.size()) {
         if (a[i].isDigit() && b[j].isDigit()) {
             qsizetype ei = i, ej = j;
-            while (ei < a.size() && a[ei].isDigit()) ++ei;
-            while (ej < b.size() && b[ej].isDigit()) ++ej;
+            while (ei < a.size() && a[ei].isDigit())
+                ++ei;
+            while (ej < b.size() && b[ej].isDigit())
+                ++ej;
             const QStringView da = QStringView(a).mid(i, ei - i), db = QStringView(b).mid(j, ej - j);
             // compare numerically without overflow: strip leading zeros, then length, then text
             qsizetype za = 0, zb = 0;
-            while (za < da.size() - 1 && da[za] == u'0') ++za;
-            while (zb < db.size() - 1 && db[zb] == u'0') ++zb;
+            while (za < da.size() - 1 && da[za] == u'0')
+                ++za;
+            while (zb < db.size() - 1 && db[zb] == u'0')
+                ++zb;
             const QStringView na = da.mid(za), nb = db.mid(zb);
             if (na.size() != nb.size()) return na.size() < nb.size();
             const int c = na.compare(nb);
@@ -130,8 +198,10 @@ std::vector<PortInfo> EnumerateSerialPorts()
     }
     // Virtual calibrators announce their ports as symbolic links to pseudo-terminals.
     const QDir dir(SimulatorDir());
-    for (const QFileInfo& fi : dir.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
-        if (!fi.isSymLink()) continue;
+    const bool trusted = SimulatorDirTrusted();
+    for (const QFileInfo& fi :
+         trusted ? dir.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot) : QFileInfoList()) {
+        if (!fi.isSymLink() || IsPtyMultiplexer(fi.absoluteFilePath())) continue;
         struct stat st {};
         if (stat(QFile::encodeName(fi.absoluteFilePath()).constData(), &st) != 0 || !S_ISCHR(st.st_mode))
             continue; // a stale link of a virtual calibrator that has stopped
@@ -174,19 +244,23 @@ int TInterface_RS232::OpenPort(const QString& port, int baud, int readConstMs, i
         LogError("open failed:", path);
         return -1;
     }
+    bool exclusive = false;
     auto fail = [&](const char* what) {
         const int saved = errno;
-        errno = saved;
         LogError(what, path);
-        close(fd); // also releases the lock
+        if (exclusive) ioctl(fd, TIOCNXCL); // nobody else may stay locked out by our failed open
+        close(fd);                          // also releases the lock
         errno = saved;
         return -1;
     };
     if (!isatty(fd)) return fail("not a terminal:");
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) return fail("port is held by another program:");
+    int held = 0;
+    if (ioctl(fd, TIOCGEXCL, &held) == 0 && held) return fail("port is in exclusive use:");
     if (ioctl(fd, TIOCEXCL) != 0) return fail("exclusive mode refused:");
+    exclusive = true;
 
-    termios tio {};
+    termios tio{};
     if (tcgetattr(fd, &tio) != 0) return fail("tcgetattr failed:");
     cfmakeraw(&tio);
     tio.c_cflag &= ~tcflag_t(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
@@ -245,7 +319,7 @@ int TInterface_RS232::WritePort(int handle, const std::uint8_t* bytes, int lengt
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno == EAGAIN) {
-            pollfd p {handle, POLLOUT, 0};
+            pollfd p{handle, POLLOUT, 0};
             if (poll(&p, 1, budgetMs) > 0 && !(p.revents & (POLLERR | POLLHUP | POLLNVAL))) continue;
         }
         LogError("ошибка записи в порт!");
@@ -259,7 +333,7 @@ int TInterface_RS232::WritePort(int handle, const std::uint8_t* bytes, int lengt
 
 bool TInterface_RS232::readCounters(int handle, LineCounters& out) const
 {
-    serial_icounter_struct ic {};
+    serial_icounter_struct ic{};
     if (ioctl(handle, TIOCGICOUNT, &ic) != 0) {
         out.supported = false;
         return false;
@@ -305,7 +379,7 @@ int TInterface_RS232::ReadPort(int handle, std::uint8_t* buffer, int size)
 int TInterface_RS232::WaitInput(int handle, int timeoutMs)
 {
     if (!ValidHandle(handle)) return -1;
-    pollfd p {handle, POLLIN, 0};
+    pollfd p{handle, POLLIN, 0};
     int r;
     do {
         r = poll(&p, 1, timeoutMs);
@@ -321,21 +395,39 @@ int TInterface_RS232::ListPorts(const QString& nameFilter, const QString& descFi
     int count = 0;
     for (const PortInfo& p : EnumerateSerialPorts()) {
         if (p.name.size() <= 3 || !p.name.contains(nameFilter, Qt::CaseSensitive)) continue;
-        const bool passes = descFilter == QLatin1String(kUsbSerialFilter)
-                                ? p.usbSerial
-                                : QString(p.name + u" : " + p.description).contains(descFilter, Qt::CaseSensitive);
+        const bool passes =
+            descFilter == QLatin1String(kUsbSerialFilter)
+                ? p.usbSerial
+                : QString(p.name + u" : " + p.description).contains(descFilter, Qt::CaseSensitive);
         if (!passes) continue;
+        const PortProbe probe = ProbePort(p.path);
+        if (probe == PortProbe::NotTerminal) continue;
         ++count;
         if (!list) continue;
-        const int h = OpenPort(p.name, 115200, 500, 8, 0, 0);
-        if (h != -1) {
-            list->append(p.name);
-            ClosePort(h);
-        } else {
-            list->append(p.name + QString::fromUtf16(kBusySuffix));
-        }
+        list->append(probe == PortProbe::Free ? p.name : p.name + QString::fromUtf16(kBusySuffix));
     }
     return count;
+}
+
+PortProbe ProbePort(const QString& port)
+{
+    const QString path = ResolvePortPath(port);
+    if (path.isEmpty()) return PortProbe::NotTerminal;
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (stat(native.constData(), &st) != 0 || !S_ISCHR(st.st_mode)) return PortProbe::NotTerminal;
+    const int fd = open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? PortProbe::NotTerminal : PortProbe::Busy; // as a failed open
+    PortProbe result = PortProbe::Free;
+    int held = 0;
+    if (!isatty(fd))
+        result = PortProbe::NotTerminal;
+    else if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+        result = PortProbe::Busy;
+    else if (ioctl(fd, TIOCGEXCL, &held) == 0 && held)
+        result = PortProbe::Busy;
+    close(fd); // releases the lock; the terminal's settings and queues were never touched
+    return result;
 }
 
 } // namespace platform

@@ -7,9 +7,9 @@
 // waits for bytes: it takes what the driver has queued; waitInput() is the one place that waits.
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
-#include <QLoggingCategory>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -20,18 +20,30 @@ namespace platform {
 
 /// One serial port as the listing finds it.
 struct PortInfo {
-    QString name;        ///< "ttyUSB0", or the link name of a virtual calibrator
-    QString path;        ///< the device path to open
-    QString description; ///< the device description ("FT232R USB UART", ...)
+    QString name;           ///< "ttyUSB0", or the link name of a virtual calibrator
+    QString path;           ///< the device path to open
+    QString description;    ///< the device description ("FT232R USB UART", ...)
     bool usbSerial = false; ///< a USB serial adapter (or a virtual calibrator standing in for one)
 };
 
 /// The folder where virtual calibrators announce their ports: $LORIK_SIM_DIR, else
 /// $XDG_RUNTIME_DIR/lorik-sim, else /tmp/lorik-sim-<uid>.
 QString SimulatorDir();
+/// Creates SimulatorDir() when missing (the /tmp fallback with mode 0700) and checks that it can be
+/// trusted: a directory, not a symbolic link, owned by this user, and for the /tmp fallback closed to
+/// everybody else. Returns its path, or "" when it cannot be trusted (no virtual ports then).
+QString EnsureSimulatorDir();
+/// Whether SimulatorDir() exists and can be trusted (as above), without creating it.
+bool SimulatorDirTrusted();
+
+/// What probing a port found.
+enum class PortProbe { Free, Busy, NotTerminal };
+/// Probes a port the way the listing does: an open and an advisory lock, nothing else (the
+/// terminal settings and the queued input of whoever holds it are left as they are).
+PortProbe ProbePort(const QString& port);
 
 /// Maps a port name to the device path to open; empty for a name that is not acceptable
-/// (empty, relative with a '/', "." or "..").
+/// (empty, relative with a '/', "." or "..", the pseudo-terminal multiplexer).
 QString ResolvePortPath(const QString& name);
 
 /// The present USB serial ports and announced virtual ports, sorted by name the way a user
@@ -77,8 +89,9 @@ public:
     int WaitInput(int handle, int timeoutMs);
 
     /// Lists the ports whose name contains `nameFilter` and whose "name : description" text contains
-    /// `descFilter` (see kUsbSerialFilter); each is probed by an open, and a port that does not
-    /// open is listed as its name followed by " (занят)". Returns the count, busy ones included.
+    /// `descFilter` (see kUsbSerialFilter); each is probed (ProbePort): a device that is not a
+    /// terminal is left out, a port that is held is listed as its name followed by " (занят)".
+    /// Returns the count, busy ones included.
     int ListPorts(const QString& nameFilter, const QString& descFilter, QStringList* list);
 
 private:

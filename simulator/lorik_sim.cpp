@@ -52,8 +52,10 @@ void Command(sim::VirtualCalibrator& vc, const std::string& line)
     if (verb == "set") {
         std::string name;
         double v;
-        if (in >> name >> v && vc.Model().Set(name, v)) Say("ok");
-        else Say("error: set NAME VALUE (see --help)");
+        if (in >> name >> v && vc.Model().Set(name, v))
+            Say("ok");
+        else
+            Say("error: set NAME VALUE (see --help)");
         return;
     }
     if (verb == "fault") {
@@ -72,12 +74,18 @@ void Command(sim::VirtualCalibrator& vc, const std::string& line)
             vc.Model().InjectDeviceError(reg, code);
         } else if (!(in >> n)) {
             return Say("error: fault KIND N");
-        } else if (kind == "no-reply") f.noReply = n;
-        else if (kind == "wrong-checksum") f.wrongChecksum = n;
-        else if (kind == "garbage") f.garbage = n;
-        else if (kind == "split") f.split = n;
-        else if (kind == "delay") f.delayMs = n;
-        else return Say("error: unknown fault " + kind);
+        } else if (kind == "no-reply")
+            f.noReply = n;
+        else if (kind == "wrong-checksum")
+            f.wrongChecksum = n;
+        else if (kind == "garbage")
+            f.garbage = n;
+        else if (kind == "split")
+            f.split = n;
+        else if (kind == "delay")
+            f.delayMs = n;
+        else
+            return Say("error: unknown fault " + kind);
         vc.SetFaults(f);
         return Say("ok");
     }
@@ -94,7 +102,8 @@ void Command(sim::VirtualCalibrator& vc, const std::string& line)
         return Say("unplugged");
     }
     if (verb == "plug") {
-        return Say(vc.Plug() == 0 ? "plugged " + vc.PortPath().toStdString() : "error: cannot create a pseudo-terminal");
+        return Say(vc.Plug() == 0 ? "plugged " + vc.PortPath().toStdString()
+                                  : "error: cannot create a pseudo-terminal");
     }
     if (verb == "status") {
         const auto s = vc.Model().State();
@@ -174,8 +183,12 @@ int main(int argc, char** argv)
             Say("> " + req);
             Say("< " + rep);
         });
-    if (!QDir().mkpath(dir)) {
-        std::fprintf(stderr, "lorik-sim: cannot create %s\n", dir.toUtf8().constData());
+    // The default folder is made private (and refused when somebody else's); a folder given with
+    // --dir is the caller's choice.
+    const bool made =
+        dir == platform::SimulatorDir() ? !platform::EnsureSimulatorDir().isEmpty() : QDir().mkpath(dir);
+    if (!made) {
+        std::fprintf(stderr, "lorik-sim: cannot create or trust %s\n", dir.toUtf8().constData());
         return 2;
     }
     const QString link = QDir(dir).absoluteFilePath(name);
@@ -187,7 +200,8 @@ int main(int argc, char** argv)
 
     std::thread([&vc] {
         std::string line;
-        while (std::getline(std::cin, line)) Command(vc, line);
+        while (std::getline(std::cin, line))
+            Command(vc, line);
     }).detach();
 
     platform::WaitForTerminationSignal();
