@@ -1,25 +1,16 @@
-// The numbered message table and the boxes shown from it (through the one message service).
+// The numbered message table, for the shell under its own namespace (see platform/messages.h).
 #pragma once
 
-#include <QString>
+#include "platform/messages.h"
 
 namespace shell {
 
-inline constexpr int kLastMessage = 20;
-
-/// Text of message `n` (0..20), or "" for another number.
-QString MessageText(int n);
-
-/// Error box "Ошибка" with message `n`: 0 when closed with OK; -1 and no box for n above 20.
-int ErrorMessage(int n);
-/// The same with the entry used as a printf-style format for one text argument (at most 1023
-/// characters).
-int ErrorMessageFmt(int n, const QString& arg);
-/// OK/Cancel question with message `n`: 0 for OK, 1 otherwise.
-int Question(int n);
-int QuestionFmt(int n, const QString& arg);
-
-/// Formats a printf-style entry with one "%s" argument, cut to 1023 characters.
-QString FormatMessage(const QString& format, const QString& arg);
+using platform::ErrorMessage;
+using platform::ErrorMessageFmt;
+using platform::FormatMessage;
+using platform::kLastMessage;
+using platform::MessageText;
+using platform::Question;
+using platform::QuestionFmt;
 
 } // namespace shell

@@ -1,8 +1,8 @@
-#include "shell/messages.h"
+#include "platform/messages.h"
 
 #include "platform/messageservice.h"
 
-namespace shell {
+namespace platform {
 namespace {
 
 const char* const kTable[kLastMessage + 1] = {
@@ -51,26 +51,26 @@ QString FormatMessage(const QString& format, const QString& arg)
 int ErrorMessage(int n)
 {
     if (n < 0 || n > kLastMessage) return -1;
-    platform::Messages().Show(platform::MessageService::Kind::Error, kErrorCaption, MessageText(n));
+    Messages().Show(MessageService::Kind::Error, kErrorCaption, MessageText(n));
     return 0;
 }
 
 int ErrorMessageFmt(int n, const QString& arg)
 {
     if (n < 0 || n > kLastMessage) return -1;
-    platform::Messages().Show(platform::MessageService::Kind::Error, kErrorCaption,
+    Messages().Show(MessageService::Kind::Error, kErrorCaption,
                               FormatMessage(MessageText(n), arg));
     return 0;
 }
 
 int Question(int n)
 {
-    return platform::Messages().Ask(QString(), MessageText(n)) ? 0 : 1;
+    return Messages().Ask(QString(), MessageText(n)) ? 0 : 1;
 }
 
 int QuestionFmt(int n, const QString& arg)
 {
-    return platform::Messages().Ask(QString(), FormatMessage(MessageText(n), arg)) ? 0 : 1;
+    return Messages().Ask(QString(), FormatMessage(MessageText(n), arg)) ? 0 : 1;
 }
 
-} // namespace shell
+} // namespace platform
