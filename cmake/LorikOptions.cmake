@@ -16,6 +16,15 @@ if(LORIK_SANITIZE)
                            -fno-sanitize-recover=undefined)
     target_link_options(lorik_options INTERFACE -fsanitize=address,undefined)
 endif()
+# A fuzzing build (clang): every library is instrumented for coverage and checked by the sanitizers,
+# so the fuzzers see and check the code they drive, not only their own few lines.
+if(LORIK_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "LORIK_FUZZ needs clang: -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang")
+    endif()
+    target_compile_options(lorik_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    target_link_options(lorik_options INTERFACE -fsanitize=address,undefined)
+endif()
 
 # lorik_library(NAME SOURCES ... LIBS ...): one static library per subsystem folder.
 function(lorik_library name)

@@ -55,7 +55,8 @@ LinkSession::Handshake LinkSession::Connect(const QString& port)
         return Fail(Handshake::RemoteRefused);
     }
     // A device error leaves "-1" as the serial number; a silent calibrator is no connection.
-    const int serial = m_link->ReadDeviceSerialNumber();
+    m_link->ReadDeviceSerialNumber();
+    const int serial = m_link->LastResult();
     if (serial != 0 && serial != -4) return Fail(Handshake::SerialFailed);
     ConnectedReaction();
     m_disconnecting = false;

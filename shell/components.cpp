@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QScrollArea>
+#include <QStackedWidget>
 #include <QTabBar>
 #include <QWidget>
 
@@ -39,9 +40,23 @@ bool IsOtherWindow(const QObject* o)
     return w->isWindow() && !qobject_cast<const QMenu*>(w);
 }
 
+// Children in creation order. A page stack raises its current page to the end of its children:
+// its pages go by their index instead, so the order does not depend on which page is showing.
+QObjectList Children(QObject* parent)
+{
+    auto* stack = qobject_cast<QStackedWidget*>(parent);
+    if (!stack) return parent->children();
+    QObjectList out;
+    for (int i = 0; i < stack->count(); ++i)
+        out << stack->widget(i);
+    for (QObject* c : parent->children())
+        if (!out.contains(c)) out << c;
+    return out;
+}
+
 void Collect(QObject* parent, std::vector<QObject*>& out)
 {
-    for (QObject* child : parent->children()) {
+    for (QObject* child : Children(parent)) {
         if (IsOtherWindow(child)) continue;
         if (IsComponent(child)) out.push_back(child);
         if (!child->isWidgetType() || IsOwner(child) || IsControl(static_cast<QWidget*>(child))) continue;

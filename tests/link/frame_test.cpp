@@ -70,16 +70,16 @@ static std::string Big(size_t n)
 INSTANTIATE_TEST_SUITE_P(
     Table, ReplyParserCases,
     ::testing::Values(
-        ParserCase {"plain", "\xFF!1;50;15633", true, "50", 0},
-        ParserCase {"cr_after_checksum", "\xFF!1;50;15633\r", true, "50", 0},
-        ParserCase {"second_ff_restarts", "\xFF!1;99\xFF!1;50;15633", true, "50", 0},
-        ParserCase {"wrong_checksum", "\xFF!1;50;15634\r", false, "", 0},
-        ParserCase {"device_error_6", ReplyFrame(1, "", 6), true, "", 6},
-        ParserCase {"text_reply", ReplyFrame(12, "3.70 V"), true, "3.70 V", 0},
-        ParserCase {"noise_before_frame", "abc;!1;50;\x01\x02" + ReplyFrame(1, "50"), true, "50", 0},
-        ParserCase {"largest_reply_fits", Big(1023), true, std::string(1023, '7'), 0},
-        ParserCase {"oversized_reply_rejected", Big(1500), false, "", 0},
-        ParserCase {"arbitrary_bytes", std::string("\x00\x10\x3b\x24\x21\x0d\xfe", 7), false, "", 0}),
+        ParserCase{"plain", "\xFF!1;50;15633", true, "50", 0},
+        ParserCase{"cr_after_checksum", "\xFF!1;50;15633\r", true, "50", 0},
+        ParserCase{"second_ff_restarts", "\xFF!1;99\xFF!1;50;15633", true, "50", 0},
+        ParserCase{"wrong_checksum", "\xFF!1;50;15634\r", false, "", 0},
+        ParserCase{"device_error_6", ReplyFrame(1, "", 6), true, "", 6},
+        ParserCase{"text_reply", ReplyFrame(12, "3.70 V"), true, "3.70 V", 0},
+        ParserCase{"noise_before_frame", "abc;!1;50;\x01\x02" + ReplyFrame(1, "50"), true, "50", 0},
+        ParserCase{"largest_reply_fits", Big(1023), true, std::string(1023, '7'), 0},
+        ParserCase{"oversized_reply_rejected", Big(1500), false, "", 0},
+        ParserCase{"arbitrary_bytes", std::string("\x00\x10\x3b\x24\x21\x0d\xfe", 7), false, "", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReplyParser, AcceptedAtFirstMatchingDigitWithAddressKept)
@@ -117,12 +117,12 @@ TEST(Hex, EncodeDecodeRoundTripAndBounds)
 TEST(RequestParser, TakesValidFramesAndSkipsBrokenOnes)
 {
     RequestParser p;
-    const std::string stream = "junk" + RequestFrame("1;37;22;") + "\xFF:1;37;22;12345\r" + "\xFF:no-checksum\r" +
-                               RequestFrame("1;43;45;3;FF0280;");
+    const std::string stream = "junk" + RequestFrame("1;37;22;") + "\xFF:1;37;22;12345\r" +
+                               "\xFF:no-checksum\r" + RequestFrame("1;43;45;3;FF0280;");
     std::vector<std::string> got;
     for (unsigned char b : stream)
         if (p.ParseByte(b)) got.push_back(p.Text());
-    EXPECT_EQ(got, (std::vector<std::string> {"1;37;22;", "1;43;45;3;FF0280;"}));
+    EXPECT_EQ(got, (std::vector<std::string>{"1;37;22;", "1;43;45;3;FF0280;"}));
     EXPECT_EQ(p.Rejected(), 2);
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cmath>
 #include <deque>
 #include <mutex>
@@ -46,7 +48,12 @@ TEST_F(Peer, RequestTextsOfWrites)
     const size_t before = peer.Seen().size();
     EXPECT_EQ(link.WriteRegisterFromText(EmulValue, QStringLiteral("12,5")), kConversionError);
     EXPECT_EQ(link.WriteRegisterFromText(EmulValue, QStringLiteral("")), kConversionError);
+    // and so does a value that is not finite: "nan" or "inf" never goes on the wire
+    EXPECT_EQ(link.WriteRegisterReal(EmulValue, std::numeric_limits<float>::quiet_NaN()), kConversionError);
+    EXPECT_EQ(link.WriteRegisterReal(EmulValue, std::numeric_limits<float>::infinity()), kConversionError);
+    EXPECT_EQ(link.WriteRegisterFromText(EmulValue, QStringLiteral("inf")), kConversionError);
     EXPECT_EQ(peer.Seen().size(), before);
+    EXPECT_TRUE(lost.empty());
 }
 
 TEST_F(Peer, RealAndIntegerConversions)
@@ -59,7 +66,7 @@ TEST_F(Peer, RealAndIntegerConversions)
         float realValue; // expected when not NaN (7 means "left unchanged")
     } rows[] = {
         {"12.5", 0, 12, false, 12.5f}, {"NaN", -2, 7, true, 0},   {"", -2, 7, true, 0},
-        {"abc", -2, 7, false, 7},      {"-3", 0, -3, false, -3},   {" 42 ", 0, 42, false, 42},
+        {"abc", -2, 7, false, 7},      {"-3", 0, -3, false, -3},  {" 42 ", 0, 42, false, 42},
         {"1e3", 0, 1, false, 1000},    {"12,5", 0, 12, false, 7},
     };
     testsupport::ScopedCommaLocale comma; // replies never follow the user's locale
@@ -112,7 +119,7 @@ TEST_F(Peer, DeviceErrorKeepsTheLinkSilenceLosesItOncePerCommand)
     f.noReply = -1;
     transport.SetFaults(f);
     EXPECT_EQ(link.WriteRegisterInt(MeasMode, -1), -3);
-    EXPECT_EQ(lost, (std::vector<int> {-3}));
+    EXPECT_EQ(lost, (std::vector<int>{-3}));
     EXPECT_EQ(link.ReadRegisterInt(RemoteMode, nullptr), -1);
     EXPECT_EQ(lost.size(), 2u);
 }

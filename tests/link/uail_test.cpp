@@ -24,7 +24,7 @@ struct Fixture : ::testing::Test {
         uail.Initialise(peer.Path(), 115200, 1, 150);
         uail.SetLinkLost([this](int r) { lost.push_back(r); });
     }
-    ScriptedPeer peer {sim::Reply {"50"}};
+    ScriptedPeer peer{sim::Reply{"50"}};
     TInterface_UAIL uail;
     std::vector<int> lost;
 };
@@ -39,8 +39,8 @@ TEST_F(Fixture, ExchangeEndToEnd)
     EXPECT_EQ(uail.CommandRegister(37, 22), 0);
     EXPECT_STREQ(uail.ReplyData(), "12.500");
     EXPECT_STREQ(uail.RequestText(), "1;37;22;");
-    EXPECT_EQ(peer.Seen(), (std::vector<std::string> {"1;37;22;"}));
-    EXPECT_EQ(done, (std::vector<int> {0}));
+    EXPECT_EQ(peer.Seen(), (std::vector<std::string>{"1;37;22;"}));
+    EXPECT_EQ(done, (std::vector<int>{0}));
     EXPECT_TRUE(lost.empty());
     EXPECT_TRUE(uail.IsOpen()); // the port stays open between exchanges
 }
@@ -83,14 +83,14 @@ static sim::Faults F(int noReply, int wrong, int garbage, int split, bool cr = t
 
 INSTANTIATE_TEST_SUITE_P(
     Table, FaultCases,
-    ::testing::Values(FaultCase {"clean", F(0, 0, 0, 0), {"1"}, 0, 0, 0, "1"},
-                      FaultCase {"no_cr", F(0, 0, 0, 0, false), {"2"}, 0, 0, 0, "2"},
-                      FaultCase {"split_over_reads", F(0, 0, 0, 1), {"123.456"}, 0, 0, 0, "123.456"},
-                      FaultCase {"garbage_first", F(0, 0, 1, 0), {"7"}, 0, 0, 0, "7"},
-                      FaultCase {"silent", F(1, 0, 0, 0), {"7"}, -3, 0, 1, ""},
-                      FaultCase {"wrong_checksum", F(0, 1, 0, 0), {"7"}, -3, 0, 1, ""},
-                      FaultCase {"device_error_6", F(0, 0, 0, 0), {"", 6}, -4, 6, 0, ""},
-                      FaultCase {"device_error_wrong_checksum", F(0, 1, 0, 0), {"", 3}, -4, 3, 0, ""}),
+    ::testing::Values(FaultCase{"clean", F(0, 0, 0, 0), {"1"}, 0, 0, 0, "1"},
+                      FaultCase{"no_cr", F(0, 0, 0, 0, false), {"2"}, 0, 0, 0, "2"},
+                      FaultCase{"split_over_reads", F(0, 0, 0, 1), {"123.456"}, 0, 0, 0, "123.456"},
+                      FaultCase{"garbage_first", F(0, 0, 1, 0), {"7"}, 0, 0, 0, "7"},
+                      FaultCase{"silent", F(1, 0, 0, 0), {"7"}, -3, 0, 1, ""},
+                      FaultCase{"wrong_checksum", F(0, 1, 0, 0), {"7"}, -3, 0, 1, ""},
+                      FaultCase{"device_error_6", F(0, 0, 0, 0), {"", 6}, -4, 6, 0, ""},
+                      FaultCase{"device_error_wrong_checksum", F(0, 1, 0, 0), {"", 3}, -4, 3, 0, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Fixture, DeviceErrorDoesNotOutliveItsExchange)
@@ -102,7 +102,7 @@ TEST_F(Fixture, DeviceErrorDoesNotOutliveItsExchange)
     peer.Transport().SetFaults(f);
     EXPECT_EQ(uail.CommandRegister(37, 22), -3); // silence, not a stale device error
     EXPECT_EQ(uail.DeviceErrorCode(), 0);
-    EXPECT_EQ(lost, (std::vector<int> {-3}));
+    EXPECT_EQ(lost, (std::vector<int>{-3}));
 }
 
 TEST_F(Fixture, RepeatCountSendsOnceAndLinkLostOncePerCommand)
@@ -119,7 +119,7 @@ TEST_F(Fixture, RepeatCountSendsOnceAndLinkLostOncePerCommand)
 
 TEST_F(Fixture, OpenOfSecondPortKeepsTheFirst)
 {
-    ScriptedPeer other {sim::Reply {"50"}};
+    ScriptedPeer other{sim::Reply{"50"}};
     ASSERT_EQ(other.Start(), 0);
     EXPECT_EQ(uail.Open(peer.Path()), 0);
     EXPECT_EQ(uail.Open(other.Path()), 0);
@@ -174,13 +174,13 @@ TEST(UailOpen, UnusablePortsGiveMinusOne)
         u.Initialise(name, 115200, 1, 5);
         EXPECT_EQ(u.Open(name), -1) << name.toStdString();
         EXPECT_EQ(u.CommandOnly(0), -1) << name.toStdString();
-        EXPECT_EQ(lost, (std::vector<int> {-1})) << name.toStdString();
+        EXPECT_EQ(lost, (std::vector<int>{-1})) << name.toStdString();
     }
 }
 
 TEST(UailUnplug, PortGoneGivesNoReplyAndLinkLost)
 {
-    ScriptedPeer peer {sim::Reply {"50"}};
+    ScriptedPeer peer{sim::Reply{"50"}};
     ASSERT_EQ(peer.Start(), 0);
     TInterface_UAIL u;
     int lost = 0;
@@ -191,4 +191,25 @@ TEST(UailUnplug, PortGoneGivesNoReplyAndLinkLost)
     const int r = u.CommandOnly(0);
     EXPECT_TRUE(r == -2 || r == -3) << r;
     EXPECT_EQ(lost, 1);
+}
+
+TEST_F(Fixture, AReplyInManySmallPiecesIsTakenWithinTheTimeOut)
+{
+    // A full block read (200 hex digits) in single bytes 150 µs apart takes about 31 ms: every
+    // byte wakes the wait, which once used up a budget counted in wake-ups long before the reply
+    // was complete.
+    std::string hex;
+    for (int i = 0; i < 100; ++i)
+        hex += "A5";
+    peer.Push({hex});
+    sim::Faults f;
+    f.split = 1;
+    f.splitPauseUs = 150;
+    peer.Transport().SetFaults(f);
+    std::uint8_t got[100];
+    int n = 0;
+    EXPECT_EQ(uail.BlockRead(45, got, sizeof got, &n), 0);
+    EXPECT_EQ(n, 100);
+    EXPECT_EQ(got[99], 0xA5);
+    EXPECT_TRUE(lost.empty());
 }

@@ -8,7 +8,9 @@ TEST(Cp1251, RussianTextRoundTripsByteForByte)
 {
     const QString text = QStringLiteral("Обрыв связи с ЛОРИК! №5 «ё» °C");
     const QByteArray bytes = ToCp1251(text);
-    EXPECT_EQ(bytes, QByteArray("\xCE\xE1\xF0\xFB\xE2 \xF1\xE2\xFF\xE7\xE8 \xF1 \xCB\xCE\xD0\xC8\xCA! \xB9" "5 \xAB\xB8\xBB \xB0" "C"));
+    EXPECT_EQ(bytes, QByteArray("\xCE\xE1\xF0\xFB\xE2 \xF1\xE2\xFF\xE7\xE8 \xF1 \xCB\xCE\xD0\xC8\xCA! \xB9"
+                                "5 \xAB\xB8\xBB \xB0"
+                                "C"));
     EXPECT_EQ(FromCp1251(bytes), text);
 }
 

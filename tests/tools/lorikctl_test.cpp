@@ -3,8 +3,8 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QThread>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,7 +44,8 @@ protected:
         p.setProcessEnvironment(env);
         p.start(kBin + QStringLiteral("/lorikctl"), args);
         p.waitForFinished(10000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
     }
     void Say(const char* line)
     {
@@ -84,7 +85,8 @@ TEST_F(Tools, ExitCodesAndDeviceErrorText)
     EXPECT_TRUE(range.err.contains(QStringLiteral("device error 6: Выход параметра за границу диапазона")));
     EXPECT_EQ(Ctl({QStringLiteral("read")}).code, 64);
     EXPECT_EQ(Ctl({QStringLiteral("frobnicate")}).code, 64);
-    EXPECT_EQ(Ctl({QStringLiteral("--port"), QStringLiteral("ttyNoSuch9"), QStringLiteral("identify")}).code, 1);
+    EXPECT_EQ(Ctl({QStringLiteral("--port"), QStringLiteral("ttyNoSuch9"), QStringLiteral("identify")}).code,
+              1);
     Say("fault no-reply 1");
     EXPECT_EQ(Ctl({QStringLiteral("identify")}).code, 3);
     EXPECT_EQ(Ctl({QStringLiteral("identify")}).code, 0);
@@ -93,14 +95,24 @@ TEST_F(Tools, ExitCodesAndDeviceErrorText)
 TEST_F(Tools, BlocksAndBusyPort)
 {
     EXPECT_EQ(Ctl({QStringLiteral("write-int"), QStringLiteral("44"), QStringLiteral("1")}).code, 0);
-    EXPECT_EQ(Ctl({QStringLiteral("write-block"), QStringLiteral("45"), QStringLiteral("FFFFFFFFFF0280000082FFFFFF")}).code, 0);
+    EXPECT_EQ(Ctl({QStringLiteral("write-block"), QStringLiteral("45"),
+                   QStringLiteral("FFFFFFFFFF0280000082FFFFFF")})
+                  .code,
+              0);
     const Result r = Ctl({QStringLiteral("read-block"), QStringLiteral("45")});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, QStringLiteral("\n")); // no transmitter in the bench scenario
-    EXPECT_EQ(Ctl({QStringLiteral("write-block"), QStringLiteral("45"), QStringLiteral("ABC")}).code, 64);
+    // not hex: refused before anything is sent (once "0G" went out as the byte 00)
+    for (const char* bad : {"ABC", "0G", "+1", " 1", "ÄÄ"}) {
+        const Result w = Ctl({QStringLiteral("--trace"), QStringLiteral("write-block"), QStringLiteral("45"),
+                              QString::fromUtf8(bad)});
+        EXPECT_EQ(w.code, 64) << bad;
+        EXPECT_FALSE(w.err.contains(QStringLiteral("1;43;"))) << bad;
+    }
     // a port another program holds is listed as busy
     QProcess holder;
-    holder.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exec 3<>\"$0\"; flock 3; sleep 5"), link});
+    holder.start(QStringLiteral("sh"),
+                 {QStringLiteral("-c"), QStringLiteral("exec 3<>\"$0\"; flock 3; sleep 5"), link});
     ASSERT_TRUE(holder.waitForStarted());
     QThread::msleep(300);
     EXPECT_EQ(Ctl({QStringLiteral("list-ports")}).out, QStringLiteral("ttyLORIK0 (занят)\n"));
@@ -115,16 +127,21 @@ protected:
 
 TEST_F(HartTools, FindsTheTransmitterOfTheHartScenario)
 {
-    const Result r = Ctl({QStringLiteral("hart"), QStringLiteral("find"), QStringLiteral("--interval"), QStringLiteral("20")});
+    const Result r = Ctl(
+        {QStringLiteral("hart"), QStringLiteral("find"), QStringLiteral("--interval"), QStringLiteral("20")});
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QStringLiteral("address 3\nmodel 644TEMPERATURE\nmanufacturer Rosemount (Emerson)\n"
                                     "range 0 ... 600 °C\n"));
-    const Result pv = Ctl({QStringLiteral("hart"), QStringLiteral("pv"), QStringLiteral("3"), QStringLiteral("--interval"),
-                           QStringLiteral("20")});
+    const Result pv = Ctl({QStringLiteral("hart"), QStringLiteral("pv"), QStringLiteral("3"),
+                           QStringLiteral("--interval"), QStringLiteral("20")});
     EXPECT_EQ(pv.code, 0);
     EXPECT_TRUE(pv.out.endsWith(QStringLiteral(" °C\n"))) << pv.out.toStdString();
-    EXPECT_EQ(Ctl({QStringLiteral("hart"), QStringLiteral("pv"), QStringLiteral("4"), QStringLiteral("--interval"),
-                   QStringLiteral("20")}).code, 3);
+    EXPECT_EQ(Ctl({QStringLiteral("hart"), QStringLiteral("pv"), QStringLiteral("4"),
+                   QStringLiteral("--interval"), QStringLiteral("20")})
+                  .code,
+              3);
+    // the modem is off again after either outcome
+    EXPECT_EQ(Ctl({QStringLiteral("read-int"), QStringLiteral("44")}).out, QStringLiteral("0\n"));
 }
 
 TEST_F(Tools, TheProgramConnectsByItselfAndReleasesTheCalibratorOnSigterm)
@@ -160,21 +177,60 @@ TEST_F(Tools, TheProgramConnectsByItselfAndReleasesTheCalibratorOnSigterm)
     EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("default.aip"))));
 }
 
+TEST_F(Tools, TheProgramEndsOnSigtermWhileAMessageBoxIsOpen)
+{
+    QTemporaryDir home;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LORIK_SIM_DIR"), dir.path());
+    env.insert(QStringLiteral("LORIKWS_HOME"), home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("lorik.messages*=true"));
+    program.setProcessEnvironment(env);
+    program.start(kBin + QStringLiteral("/lorikws"), {});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    bool remote = false;
+    for (int i = 0; i < 100 && !remote; ++i) {
+        QThread::msleep(100);
+        sim.write("status\n");
+        sim.waitForReadyRead(2000);
+        remote = QString::fromUtf8(sim.readAll()).contains(QStringLiteral("remote=1"));
+    }
+    ASSERT_TRUE(remote);
+    // the cable is pulled: the program notices and opens "Обрыв связи с ЛОРИК!" (a real, modal box)
+    Say("unplug");
+    QThread::msleep(1500);
+    ASSERT_EQ(program.state(), QProcess::Running);
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished(5000)); // nobody presses OK
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("default.aip"))));
+    if (program.state() != QProcess::NotRunning) {
+        program.kill();
+        program.waitForFinished();
+    }
+    Say("plug");
+}
+
 TEST(ToolsConvert, ThroughTheCharacteristicLibrary)
 {
     QProcess p;
-    p.start(kBin + QStringLiteral("/lorikctl"), {QStringLiteral("convert"), QStringLiteral("--type"), QStringLiteral("8"),
-                                                 QStringLiteral("--temp"), QStringLiteral("100")});
+    p.start(kBin + QStringLiteral("/lorikctl"),
+            {QStringLiteral("convert"), QStringLiteral("--type"), QStringLiteral("8"),
+             QStringLiteral("--temp"), QStringLiteral("100")});
     p.waitForFinished();
     EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), QStringLiteral("4.096230\n"));
-    p.start(kBin + QStringLiteral("/lorikctl"), {QStringLiteral("convert"), QStringLiteral("--type"), QStringLiteral("0"),
-                                                 QStringLiteral("--el"), QStringLiteral("138.5055")});
+    p.start(kBin + QStringLiteral("/lorikctl"),
+            {QStringLiteral("convert"), QStringLiteral("--type"), QStringLiteral("0"), QStringLiteral("--el"),
+             QStringLiteral("138.5055")});
     p.waitForFinished();
     const QString t = QString::fromUtf8(p.readAllStandardOutput());
     EXPECT_NEAR(t.toDouble(), 100.0, 1e-4);
     EXPECT_EQ(t.section(QLatin1Char('.'), 1).trimmed().size(), 6);
-    p.start(kBin + QStringLiteral("/lorikctl"), {QStringLiteral("convert"), QStringLiteral("--type"), QStringLiteral("99"),
-                                                 QStringLiteral("--el"), QStringLiteral("1")});
+    p.start(kBin + QStringLiteral("/lorikctl"),
+            {QStringLiteral("convert"), QStringLiteral("--type"), QStringLiteral("99"),
+             QStringLiteral("--el"), QStringLiteral("1")});
     p.waitForFinished();
     EXPECT_EQ(p.exitCode(), 3);
 }
