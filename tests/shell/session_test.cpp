@@ -6,6 +6,7 @@
 #include "shell/mainwindow.h"
 #include "shell/termination.h"
 #include "simulator/virtualcalibrator.h"
+#include "tests/shell/shell_fixture.h"
 #include "tests/support/modal_messages.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/scripted_peer.h"
@@ -23,11 +24,10 @@
 #include <thread>
 
 using namespace shell;
+using shelltest::kConnectFailed;
+using shelltest::kLinkLost;
 
 namespace {
-
-const QString kLinkLost = QStringLiteral("Обрыв связи с ЛОРИК!");
-const QString kConnectFailed = QStringLiteral("Не удалось установить связь с прибором.");
 
 // Runs the event loop until `done` holds or `ms` pass.
 template <typename F> bool Wait(F done, int ms = 3000)
@@ -41,31 +41,15 @@ template <typename F> bool Wait(F done, int ms = 3000)
     return true;
 }
 
-class Session : public ::testing::Test {
+class Session : public shelltest::ShellTest<testsupport::ModalMessageService> {
 protected:
-    Session() : home("LORIKWS_HOME", homeDir.path().toLocal8Bit()) {}
-
-    static sim::World Bench()
+    /// A calibrator of the bench scenario on ttyLORIK0 and a main window connected to it.
+    std::unique_ptr<TForm_Main> Connected(sim::VirtualCalibrator& vc)
     {
-        sim::World w;
-        QString e;
-        sim::LoadScenario(sim::VirtualCalibrator::ScenarioPath(QStringLiteral("bench")), &w, &e);
+        EXPECT_EQ(vc.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
+        auto w = Start();
+        EXPECT_TRUE(w->IsConnected());
         return w;
-    }
-    std::unique_ptr<TForm_Main> Started(const char* arg = nullptr)
-    {
-        QStringList args{QStringLiteral("lorikws")};
-        if (arg) args << QString::fromLatin1(arg);
-        auto w = std::make_unique<TForm_Main>(StartOptions::FromArguments(args));
-        w->DeferredStart();
-        return w;
-    }
-    int Count(const QString& text) const
-    {
-        int n = 0;
-        for (const QString& t : boxes.Texts())
-            n += t == text;
-        return n;
     }
     // The link state is one state: flag, port, status, buttons and pages agree.
     static void ExpectConsistent(TForm_Main& w)
@@ -79,10 +63,7 @@ protected:
             EXPECT_EQ(f->LinkUp(), up) << f->objectName().toStdString();
     }
 
-    QTemporaryDir homeDir;
-    testsupport::ScopedEnv home;
-    testsupport::ScopedSimDir simDir;
-    testsupport::ModalMessageService boxes{150};
+    testsupport::ModalMessageService& boxes = messages;
 };
 
 } // namespace
@@ -119,8 +100,7 @@ TEST_F(Session, StartUpUnderLoadEndsInOneConsistentState)
 TEST_F(Session, ALossIsAnnouncedOnceWhateverTicksMeanwhile)
 {
     sim::VirtualCalibrator vc(Bench());
-    ASSERT_EQ(vc.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
-    auto w = Started();
+    auto w = Connected(vc);
     ASSERT_TRUE(w->IsConnected());
     // two page timers that keep reading while the box is open
     QTimer a, b;
@@ -148,8 +128,7 @@ TEST_F(Session, ALossIsAnnouncedOnceWhateverTicksMeanwhile)
 TEST_F(Session, DisconnectingFromASilentCalibratorIsQuietAndBrief)
 {
     sim::VirtualCalibrator vc(Bench());
-    ASSERT_EQ(vc.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
-    auto w = Started();
+    auto w = Connected(vc);
     ASSERT_TRUE(w->IsConnected());
     sim::Faults f;
     f.noReply = -1;
@@ -170,8 +149,7 @@ TEST_F(Session, DisconnectingFromASilentCalibratorIsQuietAndBrief)
 TEST_F(Session, ClosingWithASilentCalibratorReleasesWhatItCan)
 {
     sim::VirtualCalibrator vc(Bench());
-    ASSERT_EQ(vc.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
-    auto w = Started();
+    auto w = Connected(vc);
     ASSERT_TRUE(w->IsConnected());
     sim::Faults f;
     f.noReply = -1;
@@ -192,8 +170,7 @@ TEST_F(Session, TerminationWhileALossIsAnnouncedEndsCleanly)
     // A page tick loses the link, the box opens, the program is told to end meanwhile; the tick
     // then goes on to read the relays. The link once was destroyed under it.
     sim::VirtualCalibrator vc(Bench());
-    ASSERT_EQ(vc.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
-    auto w = Started();
+    auto w = Connected(vc);
     ASSERT_TRUE(w->IsConnected());
     bool quit = false;
     TerminationWatch watch(*w, [&] { quit = true; });
@@ -218,8 +195,7 @@ TEST_F(Session, TerminationWhileALossIsAnnouncedEndsCleanly)
 TEST_F(Session, TerminationWhileAnyBoxIsOpenReleasesTheCalibratorAndEndsEveryLoop)
 {
     sim::VirtualCalibrator vc(Bench());
-    ASSERT_EQ(vc.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
-    auto w = Started();
+    auto w = Connected(vc);
     ASSERT_TRUE(w->IsConnected());
     TerminationWatch watch(*w); // the real quit: every event loop ends
     boxes.whileOpen = [&] { watch.Terminate(); };
@@ -246,8 +222,7 @@ TEST_F(Session, TerminationWhileAnyBoxIsOpenReleasesTheCalibratorAndEndsEveryLoo
 TEST_F(Session, UnplugWhileConnectedIsNoticedAndAPlugDuringTheBoxReconnects)
 {
     sim::VirtualCalibrator vc(Bench());
-    ASSERT_EQ(vc.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
-    auto w = Started();
+    auto w = Connected(vc);
     ASSERT_TRUE(w->IsConnected());
     boxes.whileOpen = [&] { vc.Plug(); };
     vc.Unplug();
@@ -265,7 +240,7 @@ TEST_F(Session, BusyPortsCannotBeChosenByAnyMeans)
     platform::TInterface_RS232 holder;
     const int h = holder.OpenPort(QStringLiteral("ttyLORIK0"), 115200, 150, 8, 0, 0);
     ASSERT_NE(h, -1);
-    auto w = Started();
+    auto w = Start();
     w->show();
     auto* find = w->FindFrame();
     auto* list = find->ListBox_Ports;
@@ -308,7 +283,7 @@ TEST_F(Session, SerialNumberReadInTheHandshake)
             peer.Push(r);
         ASSERT_EQ(peer.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
         boxes.Clear();
-        auto w = Started();
+        auto w = Start();
         EXPECT_EQ(w->IsConnected(), row.connects);
         EXPECT_EQ(Count(kConnectFailed), row.connects ? 0 : 1);
         EXPECT_EQ(Count(kLinkLost), 0);

@@ -12,6 +12,7 @@
 #include "shell/radiogroup.h"
 #include "shell/translation.h"
 #include "simulator/virtualcalibrator.h"
+#include "tests/shell/shell_fixture.h"
 #include "tests/support/scoped_env.h"
 
 #include <QCheckBox>
@@ -33,44 +34,11 @@
 
 using namespace shell;
 
+using shelltest::kConnectFailed;
+using shelltest::kLinkLost;
+
 namespace {
-
-const QString kLinkLost = QStringLiteral("Обрыв связи с ЛОРИК!");
-const QString kConnectFailed = QStringLiteral("Не удалось установить связь с прибором.");
-
-class Shell : public ::testing::Test {
-protected:
-    Shell() : home("LORIKWS_HOME", homeDir.path().toLocal8Bit()) {}
-
-    std::unique_ptr<TForm_Main> Start(const char* arg = nullptr)
-    {
-        QStringList args{QStringLiteral("lorikws")};
-        if (arg) args << QString::fromLatin1(arg);
-        auto w = std::make_unique<TForm_Main>(StartOptions::FromArguments(args));
-        w->DeferredStart();
-        return w;
-    }
-    int Count(const QString& text) const
-    {
-        int n = 0;
-        for (const QString& t : messages.Texts())
-            n += t == text;
-        return n;
-    }
-    sim::World Bench()
-    {
-        sim::World w;
-        QString e;
-        sim::LoadScenario(sim::VirtualCalibrator::ScenarioPath(QStringLiteral("bench")), &w, &e);
-        return w;
-    }
-
-    QTemporaryDir homeDir;
-    testsupport::ScopedEnv home;
-    testsupport::ScopedSimDir simDir;
-    platform::ScopedMessageRecorder messages;
-};
-
+using Shell = shelltest::ShellTest<platform::ScopedMessageRecorder>;
 } // namespace
 
 TEST_F(Shell, SwitchesPagesAndDebugGroup)

@@ -47,6 +47,28 @@ protected:
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
                 QString::fromUtf8(p.readAllStandardError())};
     }
+    /// lorikws, offscreen, with a private home, against this test's virtual calibrator.
+    void StartProgram(QProcess& program, const QString& home)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LORIK_SIM_DIR"), dir.path());
+        env.insert(QStringLiteral("LORIKWS_HOME"), home);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(env);
+        program.start(kBin + QStringLiteral("/lorikws"), {});
+        ASSERT_TRUE(program.waitForStarted(5000));
+    }
+    /// Waits (up to 10 s) until the calibrator reports PC control.
+    bool WaitForRemote()
+    {
+        for (int i = 0; i < 100; ++i) {
+            QThread::msleep(100);
+            sim.write("status\n");
+            sim.waitForReadyRead(2000);
+            if (QString::fromUtf8(sim.readAll()).contains(QStringLiteral("remote=1"))) return true;
+        }
+        return false;
+    }
     void Say(const char* line)
     {
         sim.write(line);
@@ -149,23 +171,9 @@ TEST_F(Tools, TheProgramConnectsByItselfAndReleasesTheCalibratorOnSigterm)
     QTemporaryDir home;
     Say("set noise 0");
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LORIK_SIM_DIR"), dir.path());
-    env.insert(QStringLiteral("LORIKWS_HOME"), home.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    program.setProcessEnvironment(env);
-    program.start(kBin + QStringLiteral("/lorikws"), {});
-    ASSERT_TRUE(program.waitForStarted(5000));
-    // connected: the calibrator is under PC control
-    bool remote = false;
-    for (int i = 0; i < 100 && !remote; ++i) {
-        QThread::msleep(100);
-        sim.write("status\n");
-        sim.waitForReadyRead(2000);
-        remote = QString::fromUtf8(sim.readAll()).contains(QStringLiteral("remote=1"));
-    }
-    ASSERT_TRUE(remote);
-    program.terminate(); // SIGTERM: closed as "Выход" closes it
+    StartProgram(program, home.path());
+    ASSERT_TRUE(WaitForRemote()); // connected: the calibrator is under PC control
+    program.terminate();          // SIGTERM: closed as "Выход" closes it
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitCode(), 0);
     sim.write("status\n");
@@ -181,22 +189,8 @@ TEST_F(Tools, TheProgramEndsOnSigtermWhileAMessageBoxIsOpen)
 {
     QTemporaryDir home;
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LORIK_SIM_DIR"), dir.path());
-    env.insert(QStringLiteral("LORIKWS_HOME"), home.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("lorik.messages*=true"));
-    program.setProcessEnvironment(env);
-    program.start(kBin + QStringLiteral("/lorikws"), {});
-    ASSERT_TRUE(program.waitForStarted(5000));
-    bool remote = false;
-    for (int i = 0; i < 100 && !remote; ++i) {
-        QThread::msleep(100);
-        sim.write("status\n");
-        sim.waitForReadyRead(2000);
-        remote = QString::fromUtf8(sim.readAll()).contains(QStringLiteral("remote=1"));
-    }
-    ASSERT_TRUE(remote);
+    StartProgram(program, home.path());
+    ASSERT_TRUE(WaitForRemote());
     // the cable is pulled: the program notices and opens "Обрыв связи с ЛОРИК!" (a real, modal box)
     Say("unplug");
     QThread::msleep(1500);
