@@ -91,12 +91,15 @@ grep -qF -- "--$lng--    possible created." "$tmp/save_lng.log" || { cat "$tmp/s
 
 # the installed virtual calibrator with a bundled scenario, the installed client and program on it
 mkfifo "$tmp/sim.in"
-"${run[@]}" "$bin/lorik-sim" --scenario bench <"$tmp/sim.in" >"$tmp/sim.out" 2>&1 &
+"${run[@]}" "$bin/lorik-sim" --scenario hart <"$tmp/sim.in" >"$tmp/sim.out" 2>&1 &
 pids+=($!)
 exec 3>"$tmp/sim.in"
 for _ in $(seq 50); do [ -s "$tmp/sim.out" ] && break; sleep 0.1; done
 [ "$(head -n 1 "$tmp/sim.out")" = "$tmp/sim/ttyLORIK0" ] || { cat "$tmp/sim.out"; fail "lorik-sim did not start"; }
 [ "$("${run[@]}" "$bin/lorikctl" identify)" = "50" ] || fail "lorikctl identify"
+# the HART texts come from the private libfieldlink.so
+hart=$("${run[@]}" "$bin/lorikctl" hart find --interval 20) || fail "lorikctl hart find"
+grep -qE '^manufacturer .+' <<<"$hart" || fail "no manufacturer text from libfieldlink.so: $hart"
 "${run[@]}" "$bin/lorikws" >"$tmp/lorikws.log" 2>&1 &
 ws=$!
 pids+=($ws)
