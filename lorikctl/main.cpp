@@ -23,6 +23,7 @@ constexpr int kUsage = 64;
 
 const char* kUsageText =
     "usage: lorikctl [--port PORT] [--address N] [--trace] COMMAND\n"
+    "       lorikctl --help\n"
     "  list-ports              one line per port, e.g. \"ttyUSB0\" or \"ttyUSB1 (занят)\"\n"
     "  identify                the type code the calibrator answers\n"
     "  read REG                the reply text as it comes\n"

@@ -1,6 +1,7 @@
 #include "platform/library.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -14,6 +15,22 @@ QString ProgramDir()
     return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget().section(QLatin1Char('/'), 0, -2);
 }
 
+Layout LayoutOf(const QString& programDir)
+{
+    const QDir bin(programDir);
+    const QString data = QDir::cleanPath(bin.absoluteFilePath(QStringLiteral(LORIK_DATADIR_FROM_BIN)));
+    if (QFileInfo(data).isDir())
+        return {true, programDir,
+                QDir::cleanPath(bin.absoluteFilePath(QStringLiteral(LORIK_LIBDIR_FROM_BIN))), data};
+    return {false, programDir, programDir, programDir};
+}
+
+const Layout& CurrentLayout()
+{
+    static const Layout layout = LayoutOf(ProgramDir());
+    return layout;
+}
+
 QString ModulePathOf(const void* address)
 {
     Dl_info info {};
@@ -24,7 +41,7 @@ QString ModulePathOf(const void* address)
 SharedLibrary::Status SharedLibrary::Load(const QString& path)
 {
     Unload();
-    m_path = path.startsWith(QLatin1Char('/')) ? path : ProgramDir() + QLatin1Char('/') + path;
+    m_path = path.startsWith(QLatin1Char('/')) ? path : CurrentLayout().libraryDir + QLatin1Char('/') + path;
     if (!QFileInfo::exists(m_path)) {
         m_error = QStringLiteral("file not found");
         return m_status = Status::FileMissing;

@@ -6,8 +6,24 @@
 
 namespace platform {
 
-/// The folder the running program lives in (where its libraries, templates and language files are).
+/// The folder the running program's executable lives in.
 QString ProgramDir();
+
+/// Where a program's own files are. The build tree (and a portable copy) keeps everything beside
+/// the executable. An installation keeps the executables in <prefix>/bin, the libraries loaded by
+/// file name in <prefix>/lib/<multiarch>/lorikws and the data (protocol templates, scenarios,
+/// language files) in <prefix>/share/lorikws; it is recognised by that data folder. An installed
+/// program writes nothing below its prefix.
+struct Layout {
+    bool installed = false;
+    QString programDir; ///< the executable's folder
+    QString libraryDir; ///< the libraries loaded by file name
+    QString dataDir;    ///< "template_xml", "scenarios", language files
+};
+/// The layout of a program whose executable is in `programDir`.
+Layout LayoutOf(const QString& programDir);
+/// The layout of the running program (looked up once).
+const Layout& CurrentLayout();
 /// The file of the program or shared library that holds `address` (empty when unknown).
 QString ModulePathOf(const void* address);
 
@@ -20,7 +36,7 @@ public:
     SharedLibrary(const SharedLibrary&) = delete;
     SharedLibrary& operator=(const SharedLibrary&) = delete;
 
-    /// Loads `path` (an absolute path, or a file name looked up in ProgramDir()).
+    /// Loads `path` (an absolute path, or a file name looked up in CurrentLayout().libraryDir).
     Status Load(const QString& path);
     /// The address of an exported C function, or nullptr (status becomes SymbolMissing).
     void* Resolve(const char* name);

@@ -16,19 +16,21 @@
 
 namespace platform {
 
-bool CanOpenSerialDevices()
+bool CanOpenSerialDevices(const QString& devDir)
 {
     if (geteuid() == 0) return true;
     gid_t owner = 0;
     bool haveGroup = false;
-    const QStringList devices = QDir(QStringLiteral("/dev")).entryList(
-        {QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")}, QDir::System | QDir::Files);
+    const QStringList devices = QDir(devDir).entryList({QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")},
+                                                       QDir::System | QDir::Files);
     for (const QString& d : devices) {
+        const QByteArray path = QFile::encodeName(devDir + QLatin1Char('/') + d);
+        // the permission check of open(2) itself: mode bits, ACLs (uaccess), the effective ids
+        if (faccessat(AT_FDCWD, path.constData(), R_OK | W_OK, AT_EACCESS) == 0) return true;
         struct stat st {};
-        if (stat(QFile::encodeName(QStringLiteral("/dev/") + d).constData(), &st) == 0) {
+        if (!haveGroup && stat(path.constData(), &st) == 0) {
             owner = st.st_gid;
             haveGroup = true;
-            break;
         }
     }
     if (!haveGroup) {

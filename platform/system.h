@@ -8,9 +8,11 @@
 
 namespace platform {
 
-/// Whether this user can open serial devices: root, or a member of the group that owns them
-/// (the group of an existing /dev/ttyUSB* or /dev/ttyACM*, else "dialout").
-bool CanOpenSerialDevices();
+/// Whether this user can open serial devices: root; or a present USB serial device (ttyUSB*,
+/// ttyACM* in `devDir`) opens read-write for this user (a udev "uaccess" rule gives the desktop
+/// user that right while the adapter is plugged in); or a member of the group that owns them (the
+/// group of the first present device, else "dialout").
+bool CanOpenSerialDevices(const QString& devDir = QStringLiteral("/dev"));
 
 /// A udev monitor on the tty subsystem. Fd() is -1 when udev is unavailable. Call Drain() when the
 /// descriptor is readable; it returns true when a tty device was added or removed.

@@ -9,6 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   locales dbus
   libreoffice-calc libreoffice-dev
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 if [ "${1:-}" = "--list" ]; then echo "${PACKAGES[*]}"; exit 0; fi

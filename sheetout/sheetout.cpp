@@ -4,6 +4,7 @@
 #include "office/office.h"
 #include "platform/cp1251.h"
 #include "platform/ini.h"
+#include "platform/library.h"
 #include "sheetout/excel.h"
 
 #include <QAbstractItemModel>
@@ -54,16 +55,18 @@ QString LibraryDir()
     return QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath();
 }
 
-// The reports folder: beside the library when that folder is writable, else the per-user data folder.
+// The reports folder: beside the library when that folder is writable and not an installation's,
+// else the per-user data folder.
 QString ReportsDir()
 {
     QString base = qEnvironmentVariable("LORIKWS_HOME");
     if (base.isEmpty()) {
         const QString lib = LibraryDir();
         if (lib.isEmpty()) return {};
-        base = QFileInfo(lib).isWritable() ? lib
-                                           : QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                                                 QStringLiteral("/lorikws");
+        base = !platform::CurrentLayout().installed && QFileInfo(lib).isWritable()
+                   ? lib
+                   : QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                         QStringLiteral("/lorikws");
     }
     return base + QStringLiteral("/reports");
 }

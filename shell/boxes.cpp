@@ -1,6 +1,7 @@
 #include "shell/boxes.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QMessageBox>
 
@@ -8,9 +9,19 @@ Q_LOGGING_CATEGORY(lcBoxes, "lorik.messages.boxes")
 
 namespace shell {
 
+namespace {
+// Without a screen (the offscreen and minimal platforms) nobody can answer a modal box: it would
+// wait for ever.
+bool NoScreen()
+{
+    const QString p = QGuiApplication::platformName();
+    return p == QStringLiteral("offscreen") || p == QStringLiteral("minimal");
+}
+} // namespace
+
 void BoxMessageService::Show(Kind kind, const QString& caption, const QString& text)
 {
-    if (m_unattended) {
+    if (m_unattended || NoScreen()) {
         qCWarning(lcBoxes).noquote() << caption << text;
         return;
     }
@@ -24,7 +35,10 @@ void BoxMessageService::Show(Kind kind, const QString& caption, const QString& t
 
 bool BoxMessageService::Ask(const QString& caption, const QString& text)
 {
-    if (m_unattended) return true;
+    if (m_unattended || NoScreen()) {
+        qCWarning(lcBoxes).noquote() << caption << text << "(answered OK)";
+        return true;
+    }
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
                     QApplication::activeWindow());
     return box.exec() == QMessageBox::Ok;

@@ -1,5 +1,6 @@
 // The message service of the running program: modal QMessageBox boxes. Unattended (closing on a
-// termination signal) it shows nothing and answers questions with the safe default, OK.
+// termination signal) or without a screen (offscreen) it logs the text instead and answers
+// questions with the safe default, OK.
 #pragma once
 
 #include "platform/messageservice.h"

@@ -19,7 +19,7 @@ ProgramSettings ReadSettings(const QString& path, const QRect& screen)
     s.projectName = ini.Value(main, QStringLiteral("ProjectName"));
     if (!s.projectName.isEmpty() && !QFileInfo::exists(ProjectPath(s.projectName))) s.projectName.clear();
     s.languageFile = ini.Value(main, QStringLiteral("LanguageFile"));
-    if (!s.languageFile.isEmpty() && !QFileInfo::exists(ProgramDir() + QLatin1Char('/') + s.languageFile))
+    if (!s.languageFile.isEmpty() && !QFileInfo::exists(LanguageFilePath(s.languageFile)))
         s.languageFile.clear();
     s.bounds =
         QRect(ini.IntValue(form, QStringLiteral("Left"), 0), ini.IntValue(form, QStringLiteral("Top"), 0),

@@ -19,6 +19,7 @@ namespace {
 const char* kHelp =
     "usage: lorik-sim [--dir DIR] [--name NAME] [--scenario FILE|NAME] [--state FILE] [--seed N]\n"
     "                 [--wire-timing] [--trace]\n"
+    "       lorik-sim --help | -h\n"
     "Serves a virtual ЛОРИК calibrator on a pseudo-terminal announced as DIR/NAME\n"
     "(default $LORIK_SIM_DIR or $XDG_RUNTIME_DIR/lorik-sim, name ttyLORIK0) and prints that path\n"
     "first. Bundled scenarios: bench, pressure, loop, hart. Stops on SIGINT/SIGTERM or 'quit'.\n"

@@ -21,8 +21,11 @@ void VirtualCalibrator::Stop() { m_transport.Stop(); }
 QString VirtualCalibrator::ScenarioPath(const QString& name)
 {
     if (name.contains(QLatin1Char('/')) || name.endsWith(QStringLiteral(".ini"))) return name;
-    const QString installed = platform::ProgramDir() + QStringLiteral("/scenarios/") + name + QStringLiteral(".ini");
-    if (QFileInfo::exists(installed)) return installed;
+    // Beside the program (the build tree) or in the installed data folder; the build tree falls
+    // back to the sources, an installation never looks outside itself.
+    const platform::Layout& layout = platform::CurrentLayout();
+    const QString bundled = layout.dataDir + QStringLiteral("/scenarios/") + name + QStringLiteral(".ini");
+    if (layout.installed || QFileInfo::exists(bundled)) return bundled;
     return QStringLiteral(LORIK_SCENARIO_DIR "/") + name + QStringLiteral(".ini");
 }
 

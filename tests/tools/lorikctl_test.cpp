@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -227,4 +229,78 @@ TEST(ToolsConvert, ThroughTheCharacteristicLibrary)
              QStringLiteral("--el"), QStringLiteral("1")});
     p.waitForFinished();
     EXPECT_EQ(p.exitCode(), 3);
+}
+
+namespace {
+
+// The text of a manual page source, without the font changes and macro names of roff.
+QString ManText(const QString& page)
+{
+    QFile f(QStringLiteral(LORIK_SOURCE_DIR "/packaging/man/") + page + QStringLiteral(".1.in"));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QString t = QString::fromUtf8(f.readAll());
+    t.replace(QRegularExpression(QStringLiteral(R"(\\f[BIRP])")), QString());
+    t.replace(QStringLiteral("\\-"), QStringLiteral("-"));
+    t.replace(QRegularExpression(QStringLiteral(R"(^\.[A-Z]+ ?)"), QRegularExpression::MultilineOption),
+              QString());
+    t.remove(QLatin1Char('"'));
+    return t;
+}
+
+QSet<QString> Matches(const QString& text, const QString& pattern)
+{
+    QSet<QString> out;
+    auto it = QRegularExpression(pattern, QRegularExpression::MultilineOption).globalMatch(text);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        for (int i = 1; i <= m.lastCapturedIndex(); ++i)
+            if (!m.captured(i).isEmpty()) out.insert(m.captured(i));
+    }
+    return out;
+}
+
+std::string Sorted(const QSet<QString>& set)
+{
+    QStringList list(set.begin(), set.end());
+    list.sort();
+    return list.join(QLatin1Char(' ')).toStdString();
+}
+
+bool HasWord(const QString& text, const QString& word)
+{
+    return QRegularExpression(QStringLiteral("(^|[^a-z0-9-])") + QRegularExpression::escape(word) +
+                                  QStringLiteral("($|[^a-z0-9-])"),
+                              QRegularExpression::MultilineOption)
+        .match(text)
+        .hasMatch();
+}
+
+} // namespace
+
+// What --help lists (options, commands, the names they take) the manual page describes, and the
+// page names no option the program lacks.
+TEST(ToolsHelp, AgreesWithTheManualPages)
+{
+    for (const char* tool : {"lorikctl", "lorik-sim"}) {
+        SCOPED_TRACE(tool);
+        QProcess p;
+        p.start(kBin + QLatin1Char('/') + QLatin1String(tool), {QStringLiteral("--help")});
+        ASSERT_TRUE(p.waitForFinished(5000));
+        EXPECT_EQ(p.exitCode(), 0);
+        const QString help = QString::fromUtf8(p.readAllStandardOutput());
+        const QString man = ManText(QLatin1String(tool));
+        ASSERT_FALSE(man.isEmpty());
+
+        const QString option = QStringLiteral(R"((?<![\w-])(--?[a-z][a-z-]*))");
+        const QSet<QString> helpOptions = Matches(help, option), manOptions = Matches(man, option);
+        EXPECT_EQ(Sorted(helpOptions), Sorted(manOptions));
+        QSet<QString> names =
+            Matches(help, QStringLiteral(R"(^  ([a-z][a-z-]*)(?: ([a-z][a-z-]*))?)")); // commands
+        names +=
+            Matches(help, QStringLiteral(R"((?<![\w-])([a-z][a-z0-9]*(?:-[a-z0-9]+)+))")); // hyphenated names
+        names += Matches(help, QStringLiteral(R"(\| *([a-z][a-z0-9-]*))"));                // alternatives
+        EXPECT_GE(names.size(), 12);
+        for (const QString& n : names)
+            EXPECT_TRUE(HasWord(man, n)) << n.toStdString();
+    }
 }
