@@ -343,7 +343,7 @@ void TForm_Main::UpdateCaption()
 void TForm_Main::ApplyTranslation()
 {
     if (m_languageFile.isEmpty()) return;
-    const QString path = ProgramDir() + QLatin1Char('/') + m_languageFile;
+    const QString path = LanguageFilePath(m_languageFile);
     if (!QFileInfo::exists(path)) return;
     platform::IniFile file;
     file.Load(path);
