@@ -41,7 +41,7 @@ QString CompactText(double x)
         while (!s.empty() && s.back() == '0') s.pop_back();
         if (!s.empty() && s.back() == '.') s.pop_back();
     }
-    if (s == "-0") s = "0";
+    if (s == "-0") s.assign(1, '0'); // not `= "0"`: GCC 12 reports a false overlap there under ASan
     return QString::fromStdString(s);
 }
 
