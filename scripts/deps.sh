@@ -7,7 +7,7 @@ PACKAGES=(
   qt6-base-dev qt6-charts-dev libgl-dev
   libudev-dev libminizip-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  locales dbus
+  locales dbus xvfb
   libreoffice-calc libreoffice-dev
   dpkg-dev file lintian desktop-file-utils appstream
 )

@@ -115,6 +115,10 @@ TForm_Main::TForm_Main(const StartOptions& options, QWidget* parent) : QMainWind
 
 TForm_Main::~TForm_Main()
 {
+    // The pages go before the session they talk through (children would go in creation order).
+    delete m_pages;
+    m_pages = nullptr;
+    m_find = nullptr;
     sensors::SetWrongFieldMarker({});
     auto& w = ProgramWindows();
     std::erase(w, this);
