@@ -77,7 +77,9 @@ QChar NumericKeyFilter(QLineEdit* field, QChar key)
         if (text == u"0") {
             if (key == u'0') return {};
             if ((key >= u'1' && key <= u'9') || key == u'-') {
-                field->setText(QString(key));
+                // edits of the user's own (textEdited follows), not a program's setText
+                field->selectAll();
+                field->insert(QString(key));
                 field->setCursorPosition(1);
                 return {};
             }
@@ -87,10 +89,12 @@ QChar NumericKeyFilter(QLineEdit* field, QChar key)
     if (key == u'-' && !text.isEmpty()) {
         const int caret = field->cursorPosition();
         if (text.startsWith(u'-')) {
-            field->setText(text.mid(1));
+            field->setSelection(0, 1);
+            field->del();
             field->setCursorPosition(std::max(0, caret - 1));
         } else {
-            field->setText(u'-' + text);
+            field->setCursorPosition(0);
+            field->insert(QStringLiteral("-"));
             field->setCursorPosition(caret + 1);
         }
         return {};

@@ -1,12 +1,12 @@
 // lorikws: the workstation program.
+#include "sensors/calcframe.h"
 #include "shell/aboutwindow.h"
 #include "shell/boxes.h"
-#include "shell/calcwindow.h"
 #include "shell/chartwindow.h"
 #include "shell/components.h"
-#include "shell/ktwindow.h"
 #include "shell/mainwindow.h"
 #include "shell/termination.h"
+#include "verification/ktframe.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -26,10 +26,11 @@ int main(int argc, char** argv)
         shell::TForm_Main main(options);
         // The other windows are top-level windows of their own (each walked once by the project).
         shell::TForm_About about;
-        shell::TForm_KT kt;
+        verification::TForm_KT kt;
         shell::TFormGraphChk chart;
-        shell::TFormHelpCalcTCTP calculator;
+        sensors::TFormHelpCalcTCTP calculator;
         shell::ProgramWindows().assign({&main, &about, &kt, &chart, &calculator});
+        if (auto* list = main.findChild<verification::TFrame_KT*>()) list->SetEditor(&kt);
 
         if (main.EndAtStart()) {
             QTimer::singleShot(0, &app, &QApplication::quit);

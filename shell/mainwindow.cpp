@@ -15,6 +15,8 @@
 #include "shell/paths.h"
 #include "shell/textlists.h"
 #include "shell/translation.h"
+#include "verification/ktframe.h"
+#include "verification/reportparam.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -242,8 +244,14 @@ void TForm_Main::BuildPages()
     AddPage<TFrameMesure>(this, m_pages, "Measure", "  Измерение  ", "FrameMesure1");
     auto* chk = AddPage<TFrame_Chk>(this, m_pages, "TestTab", "  Поверка  ", "Frame_Chk1");
     auto* cl = new QVBoxLayout(chk);
-    auto* report = new TFrame_ReportParam(chk);
-    report->setObjectName(QStringLiteral("Frame_ReportParam1"));
+    auto* report = new verification::TFrame_ReportParam(DataDir() + QStringLiteral("/kt.ini"), chk);
+    // the calibrator line follows the link until the verification page takes it over
+    connect(m_session, &devlink::LinkSession::connected, report, [this, report] {
+        report->SetLink(m_session->Link());
+        report->ShowCalibratorLine(true);
+    });
+    connect(m_session, &devlink::LinkSession::linkLost, report,
+            [report] { report->ShowCalibratorLine(false); });
     auto* result = new TFrame_Chk_result(chk);
     result->setObjectName(QStringLiteral("Frame_Chk_result1"));
     cl->addWidget(report);
@@ -317,6 +325,8 @@ void TForm_Main::DeferredStart()
         UpdateCaption();
         setGeometry(m_settings.bounds);
     }
+    if (auto* report = findChild<verification::TFrame_ReportParam*>())
+        report->SetConditionLimits(m_settings.conditions);
     m_debugGroup->setVisible(m_options.debug);
     if (!m_options.admin) {
         const int idx = m_pages->indexOf(findChild<QWidget*>(QStringLiteral("Calibration")));
@@ -466,7 +476,8 @@ void TForm_Main::CloseSequence()
     m_settings.projectName = m_commands->ProjectName();
     m_settings.bounds = geometry();
     if (!WriteSettings(SettingsPath(), m_settings)) ErrorMessage(16);
-    // the temperature calibrator list offers to save itself here when it lands
+    // closing on a signal saves a changed list without asking
+    if (auto* kt = findChild<verification::TFrame_KT*>()) kt->SaveList(m_unattended);
     m_commands->SaveCurrent();
 }
 

@@ -46,12 +46,6 @@ public:
     using TDeviceFrame::TDeviceFrame;
 };
 
-class TFrame_ReportParam : public QFrame {
-    Q_OBJECT
-public:
-    using QFrame::QFrame;
-};
-
 class TFrame_Chk_result : public QFrame {
     Q_OBJECT
 public:

@@ -1,5 +1,6 @@
 #include "shell/project.h"
 
+#include "sensors/labelededit.h"
 #include "shell/components.h"
 #include "shell/radiogroup.h"
 
@@ -36,7 +37,7 @@ void Handle(QObject* c, platform::IniFile& ini, bool save)
     const QMetaObject* mo = c->metaObject();
     auto intValue = [&](int current) { return ini.IntValue(section, key, current); };
 
-    if (mo == &QLineEdit::staticMetaObject) {
+    if (mo == &QLineEdit::staticMetaObject || mo == &sensors::TLabeledEdit::staticMetaObject) {
         auto* e = static_cast<QLineEdit*>(c);
         if (save)
             ini.SetValue(section, key, e->text());

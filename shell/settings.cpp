@@ -29,6 +29,7 @@ ProgramSettings ReadSettings(const QString& path, const QRect& screen)
         s.helpTopicNames << k;
         s.helpTopicValues << ini.Value(QStringLiteral("HelpIDs"), k);
     }
+    s.conditions = verification::ReadConditionLimits(ini);
     return s;
 }
 

@@ -1,7 +1,10 @@
 // The program settings file: "Main" (splash delay, project, language file), "Form" (window
-// bounds) and "HelpIDs" (context-help topics, maintained by hand). Read once at the deferred start,
-// written once at close; keys the program does not write are kept.
+// bounds), "HelpIDs" (context-help topics, maintained by hand) and "Conditions" (the normal
+// verification conditions, maintained by hand). Read once at the deferred start, written once at
+// close; keys the program does not write are kept.
 #pragma once
+
+#include "verification/conditions.h"
 
 #include <QRect>
 #include <QString>
@@ -17,6 +20,7 @@ struct ProgramSettings {
     QRect bounds;               ///< main window; null when the file has no "Form" section
     QStringList helpTopicNames; ///< "HelpIDs" keys in file order
     QStringList helpTopicValues;
+    verification::ConditionLimits conditions;
 };
 
 /// Reads `path`. `screen` gives the defaults of width and height (height − 20).

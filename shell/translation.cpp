@@ -1,5 +1,6 @@
 #include "shell/translation.h"
 
+#include "sensors/labelededit.h"
 #include "shell/components.h"
 #include "shell/radiogroup.h"
 
@@ -55,6 +56,8 @@ public:
         for (QObject* c : OwnedComponents(owner)) {
             const QString path = prefix + QLatin1Char('/') + c->objectName();
             const QMetaObject* mo = c->metaObject();
+            // a labelled edit's caption is the edit's own; lists of data carry no words to translate
+            if (mo == &sensors::TBoundLabel::staticMetaObject || sensors::IsKeptUntranslated(c)) continue;
             if (auto* w = qobject_cast<QWidget*>(c); w && !IsOwner(c))
                 Prop(
                     path + QStringLiteral("#hint"), [w] { return w->toolTip(); },

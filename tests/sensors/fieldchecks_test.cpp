@@ -62,6 +62,29 @@ TEST(NumericKeyFilter, BackspaceAndEnter)
     EXPECT_EQ(enter.count(), 0);
 }
 
+TEST(NumericKeyFilter, EditsItMakesAreTheUsersEdits)
+{
+    // the "0" replacement and the sign toggle change the text themselves: as typing does, they tell
+    // the field's listeners that the user edited it
+    struct Row {
+        const char* start;
+        int caret;
+        const char* key;
+        const char* result;
+    } rows[] = {{"0", 1, "7", "7"}, {"0", 0, "-", "-"}, {"12", 1, "-", "-12"}, {"-12", 3, "-", "12"}};
+    for (const Row& r : rows) {
+        QLineEdit e(QString::fromLatin1(r.start));
+        InstallNumericKeyFilter(&e);
+        e.setCursorPosition(r.caret);
+        QSignalSpy edited(&e, &QLineEdit::textEdited);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromLatin1(r.key));
+        QApplication::sendEvent(&e, &press);
+        EXPECT_EQ(e.text(), QString::fromLatin1(r.result)) << r.start << " + " << r.key;
+        ASSERT_GE(edited.count(), 1) << r.start << " + " << r.key;
+        EXPECT_EQ(edited.last().at(0).toString(), QString::fromLatin1(r.result));
+    }
+}
+
 TEST(RequireFilled, StopsAtTheFirstEmptyVisibleField)
 {
     platform::ScopedMessageRecorder messages;

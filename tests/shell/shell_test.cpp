@@ -1,7 +1,9 @@
 // The application shell against the virtual calibrator in process, offscreen.
 #include "link/findframe.h"
+#include "platform/cp1251.h"
 #include "platform/ini.h"
 #include "platform/messageservice.h"
+#include "sensors/labelededit.h"
 #include "shell/commands.h"
 #include "shell/components.h"
 #include "shell/ddepublisher.h"
@@ -14,6 +16,8 @@
 #include "simulator/virtualcalibrator.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/scoped_env.h"
+#include "verification/ktframe.h"
+#include "verification/reportparam.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -281,4 +285,142 @@ TEST_F(Shell, LiveValueOnAPrivateSessionBus)
     }
     daemon.kill();
     daemon.waitForFinished();
+}
+
+namespace {
+const char kKtIni[] = "[Transfer]\r\n"
+                      "dev_0=Печь-1 {0.000000,600.000000}, {0.500000,0.001000}, {0.100000,0.000000}, "
+                      "{0.200000,0.000000}, {0.100000,0.000000}, 0.100000\r\n";
+void WriteKt(const QString& path)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(platform::ToCp1251(QString::fromUtf8(kKtIni)));
+}
+QByteArray Bytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+TEST_F(Shell, ReportParametersInProjectsAndLanguageFiles)
+{
+    WriteKt(DataDir() + QStringLiteral("/kt.ini"));
+    TForm_Main w(StartOptions{});
+    verification::TForm_KT editor;
+    ProgramWindows().assign({&w, &editor});
+    auto* report = w.findChild<verification::TFrame_ReportParam*>();
+    ASSERT_NE(report, nullptr);
+    auto* kt = report->Frame_KT1;
+    kt->SetEditor(&editor);
+    int editorRuns = 0;
+    kt->runEditor = [&](verification::TForm_KT&) { return ++editorRuns, false; };
+    EXPECT_EQ(kt->ListPath(), DataDir() + QStringLiteral("/kt.ini"));
+    ASSERT_EQ(kt->cb_KT->count(), 2);
+
+    report->amp_D1_OWNER->setText(QStringLiteral("ООО Ромашка"));
+    kt->cb_KT->setCurrentIndex(1); // "- добавить -"
+    const QString path = homeDir.filePath(QStringLiteral("p.aip"));
+    ASSERT_EQ(LoadSaveProject(path, true), 0);
+    platform::IniFile ini;
+    ASSERT_TRUE(ini.Load(path));
+    const QString section = QStringLiteral("_Form_Main_Frame_Chk1_Frame_ReportParam1_");
+    EXPECT_EQ(ini.Value(section, QStringLiteral("amp_D1_OWNER")), QStringLiteral("ООО Ромашка"));
+    EXPECT_FALSE(ini.HasKey(section, QStringLiteral("amp_CD_DATE")));
+    EXPECT_EQ(ini.Value(section + QStringLiteral("Frame_KT1_"), QStringLiteral("cb_KT")),
+              QStringLiteral("1"));
+    for (const QString& s : ini.Sections())
+        for (const QString& k : ini.Keys(s))
+            EXPECT_NE(ini.Value(s, k), QStringLiteral("Владелец (собственник)")) << k.toStdString();
+
+    report->amp_D1_OWNER->clear();
+    kt->cb_KT->setCurrentIndex(0);
+    ASSERT_EQ(LoadSaveProject(path, false), 0);
+    EXPECT_EQ(report->amp_D1_OWNER->text(), QStringLiteral("ООО Ромашка"));
+    EXPECT_EQ(kt->cb_KT->currentIndex(), 1);
+    EXPECT_EQ(editorRuns, 0); // a project never opens the editor
+    EXPECT_EQ(kt->SelectedCalibrator(), nullptr);
+
+    // the language file carries neither the labelled edits' captions nor the calibrators' names
+    platform::IniFile lng;
+    TranslateWindow(&w, lng, true);
+    const QStringList keys = lng.Keys(QStringLiteral("Translate"));
+    QStringList texts;
+    for (const QString& k : keys)
+        texts << lng.Value(QStringLiteral("Translate"), k);
+    EXPECT_FALSE(texts.contains(QStringLiteral("Владелец (собственник)")));
+    EXPECT_FALSE(texts.contains(QStringLiteral("Печь-1")));
+    EXPECT_FALSE(texts.contains(QStringLiteral("- добавить -")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("  Параметры расчёта неопределённости  ")));
+    EXPECT_TRUE(texts.contains(QStringLiteral(
+        "Укажите серийный номер подключеного ИВТМ для считывания параметров окружающей среды")));
+    platform::IniFile empty;
+    TranslateWindow(&w, empty, false); // every text "?-id": the list of calibrators stays as it is
+    EXPECT_EQ(kt->cb_KT->itemText(0), QStringLiteral("Печь-1"));
+    EXPECT_EQ(report->amp_D1_OWNER->EditLabel()->text(), QStringLiteral("Владелец (собственник)"));
+    EXPECT_TRUE(kt->CheckBox_KT->text().startsWith(QStringLiteral("?-id ")));
+    ProgramWindows().assign({&w});
+}
+
+TEST_F(Shell, CloseSequenceOffersToSaveTheCalibratorList)
+{
+    const QString kt = DataDir() + QStringLiteral("/kt.ini");
+    auto changed = [](TForm_Main& w) {
+        auto* f = w.findChild<verification::TFrame_KT*>();
+        f->btn_KT_DelClick(); // the recorder answers OK
+        return f;
+    };
+    struct Row {
+        bool unattended;
+        bool answer;
+        bool saved;
+    } rows[] = {{false, false, false}, {false, true, true}, {true, true, true}};
+    for (const Row& r : rows) {
+        WriteKt(kt);
+        const QByteArray before = Bytes(kt);
+        auto w = Start();
+        changed(*w);
+        messages.Clear();
+        if (!r.unattended) messages.QueueAnswer(r.answer);
+        w->SetUnattendedClose(r.unattended);
+        w->CloseSequence();
+        EXPECT_EQ(Count(QStringLiteral("Список калибраторов теспературы изменён!\n Сохранить?")),
+                  r.unattended ? 0 : 1);
+        EXPECT_EQ(Bytes(kt) != before, r.saved) << r.unattended << r.answer;
+    }
+    platform::IniFile ini;
+    ASSERT_TRUE(ini.Load(kt));
+    EXPECT_TRUE(ini.Keys(QStringLiteral("Transfer")).isEmpty());
+
+    // a list that cannot be written: the message names the file, the close goes on
+    WriteKt(kt);
+    auto w = Start();
+    changed(*w);
+    QFile::remove(kt);
+    ASSERT_TRUE(QDir().mkpath(kt + QStringLiteral("/x"))); // a folder where the file should be
+    QFile::remove(DefaultProjectPath());
+    messages.Clear();
+    w->CloseSequence();
+    EXPECT_EQ(Count(QStringLiteral("Невозможно создать файл \n ") + kt + QStringLiteral(" !")), 1)
+        << messages.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(QFile::exists(DefaultProjectPath()));
+    QDir(kt).removeRecursively();
+}
+
+TEST_F(Shell, CalibratorLineAndConditionLimits)
+{
+    platform::IniFile settings;
+    settings.SetValue(QStringLiteral("Conditions"), QStringLiteral("TempMin"), QStringLiteral("18"));
+    ASSERT_TRUE(settings.Save(SettingsPath()));
+    sim::VirtualCalibrator vc(Bench());
+    ASSERT_EQ(vc.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
+    auto w = Start();
+    ASSERT_TRUE(w->IsConnected());
+    auto* report = w->findChild<verification::TFrame_ReportParam*>();
+    EXPECT_EQ(report->ed_se_lorik->text(), QStringLiteral("ЛОРИК зав.№100001"));
+    w->FindFrame()->btnDisLinkClick();
+    EXPECT_EQ(report->ed_se_lorik->text(), QStringLiteral("ЛОРИК зав.№100001")); // kept while down
+    report->amp_CD_TEMP->setText(QStringLiteral("17"));
+    EXPECT_EQ(report->amp_CD_TEMP->palette().color(QPalette::Base), QColor(255, 191, 0));
 }
