@@ -11,12 +11,6 @@
 
 namespace reports {
 
-ProtocolData& Protocol()
-{
-    static ProtocolData data;
-    return data;
-}
-
 TExcel_BCB::TExcel_BCB(ProtocolData& data, verification::ResultList& results, ReplaceJob& job, QString reportsDir)
     : m_data(data), m_results(results), m_job(job), m_reportsDir(std::move(reportsDir))
 {
