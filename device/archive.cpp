@@ -1,5 +1,6 @@
 #include "device/archive.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QXmlStreamReader>
 
@@ -219,7 +220,11 @@ ArchiveLoad ParseArcXml(const QByteArray& member)
     // Depth of each level: 1 the document element, 2 the record container (its first child
     // element), 3 a record, 4 a record's field, 5 a point, 6 a point's field.
     enum Collect { None, Mode, DateTime, PointField };
-    QXmlStreamReader xml(member);
+    // read through a device, so the reader decodes the member a block at a time instead of whole
+    QBuffer in;
+    in.setData(member);
+    in.open(QIODevice::ReadOnly);
+    QXmlStreamReader xml(&in);
     ArchiveLoad out;
     RecordFiller record;
     int depth = 0, pointField = 0;
