@@ -1,5 +1,6 @@
 #include "device/archiveframe.h"
 
+#include "device/framekit.h"
 #include "link/pagehost.h"
 #include "platform/ini.h"
 #include "platform/messages.h"
@@ -20,12 +21,6 @@ namespace device {
 namespace {
 
 Q_LOGGING_CATEGORY(lcArchive, "lorik.device.archive")
-
-template <typename W> W* Named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 } // namespace
 

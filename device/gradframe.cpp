@@ -1,5 +1,6 @@
 #include "device/gradframe.h"
 
+#include "device/framekit.h"
 #include "link/controls.h"
 #include "link/pagehost.h"
 #include "platform/cp1251.h"
@@ -28,17 +29,6 @@ using namespace devlink;
 
 namespace device {
 namespace {
-
-template <typename W> W* Named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QLabel* Caption(const char* name, const char* text, QWidget* parent)
-{
-    return Named(new QLabel(QString::fromUtf8(text), parent), name);
-}
 
 QLineEdit* NumericEdit(const char* name, QWidget* parent, const char* hint = nullptr)
 {
@@ -208,6 +198,16 @@ bool TFrameGrad::Up() const
     return Host() && Host()->Link() && Host()->IsConnected();
 }
 
+const EmulChannel& TFrameGrad::Emul() const
+{
+    return kEmulChannels[std::clamp(EmulationTabs->currentIndex(), 0, 4)];
+}
+
+int TFrameGrad::MeasTab() const
+{
+    return std::clamp(MeasurementTabs->currentIndex(), 0, 4);
+}
+
 void TFrameGrad::SetLinkUp(bool up)
 {
     TDeviceFrame::SetLinkUp(up);
@@ -242,7 +242,7 @@ void TFrameGrad::Refresh()
     m_refreshing = true;
     TInterface* link = Host()->Link();
     if (GradModes->currentIndex() == 0) {
-        const EmulChannel& c = kEmulChannels[std::clamp(EmulationTabs->currentIndex(), 0, 4)];
+        const EmulChannel& c = Emul();
         CEMinValue->clear();
         CEMaxValue->clear();
         CEShift->clear();
@@ -253,7 +253,7 @@ void TFrameGrad::Refresh()
         if (r != 0) Host()->NoLinkMessage();
         return;
     }
-    const MeasChannel& c = kMeasChannels[std::clamp(MeasurementTabs->currentIndex(), 0, 4)];
+    const MeasChannel& c = kMeasChannels[MeasTab()];
     // a reading or a factor of another channel (or of a project) must never be written here
     CMMeasuredValue->clear();
     CMCalibFactor->clear();
@@ -280,7 +280,7 @@ void TFrameGrad::MeasurementTabsChange()
 {
     // the new channel's factor must come from its own reading: measuring stops
     StopMeasuring(Up() && m_meas.Measuring());
-    const bool factor = MeasurementTabs->currentIndex() != kCompensatorTab;
+    const bool factor = MeasTab() != kCompensatorTab;
     for (QWidget* w : std::initializer_list<QWidget*>{Label2, Label10, Label58, CMSampleValue, EditDavCalib,
                                                       CMCalibFactor, BitBtn_ReadDavCalib, WriteRef})
         w->setVisible(factor);
@@ -299,14 +299,12 @@ void TFrameGrad::StopMeasuring(bool tellDevice)
 
 void TFrameGrad::SetMinClick()
 {
-    if (Up())
-        Host()->Link()->WriteRegisterInt(CalibEmulMin, kEmulChannels[EmulationTabs->currentIndex()].code);
+    if (Up()) Host()->Link()->WriteRegisterInt(CalibEmulMin, Emul().code);
 }
 
 void TFrameGrad::SetMaxClick()
 {
-    if (Up())
-        Host()->Link()->WriteRegisterInt(CalibEmulMax, kEmulChannels[EmulationTabs->currentIndex()].code);
+    if (Up()) Host()->Link()->WriteRegisterInt(CalibEmulMax, Emul().code);
 }
 
 bool TFrameGrad::Writable(QLineEdit* edit)
@@ -318,12 +316,12 @@ bool TFrameGrad::Writable(QLineEdit* edit)
 
 void TFrameGrad::WriteMinClick()
 {
-    WriteEmulPoint(kEmulChannels[EmulationTabs->currentIndex()].low, CEMinValue);
+    WriteEmulPoint(Emul().low, CEMinValue);
 }
 
 void TFrameGrad::WriteMaxClick()
 {
-    WriteEmulPoint(kEmulChannels[EmulationTabs->currentIndex()].high, CEMaxValue);
+    WriteEmulPoint(Emul().high, CEMaxValue);
 }
 
 void TFrameGrad::WriteEmulPoint(int reg, QLineEdit* edit)
@@ -343,7 +341,7 @@ void TFrameGrad::WriteShiftEmulClick()
 {
     if (!Up() || !Writable(CEShift) || !EnsureBackup()) return;
     TInterface* link = Host()->Link();
-    const int reg = kEmulChannels[EmulationTabs->currentIndex()].shift;
+    const int reg = Emul().shift;
     if (WriteRegisterFromEdit(*link, reg, CEShift) != 0) return;
     CEShift->clear();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -356,7 +354,7 @@ void TFrameGrad::BtnEmulValueClick()
 {
     if (!Up() || !Writable(Edit1_EmulValue)) return;
     TInterface* link = Host()->Link();
-    const int kind = kEmulChannels[EmulationTabs->currentIndex()].emulKind;
+    const int kind = Emul().emulKind;
     if (link->WriteRegisterFromText(EmulSignalKind, QString::number(kind)) == 0)
         WriteRegisterFromEdit(*link, EmulValue, Edit1_EmulValue);
 }
@@ -367,7 +365,7 @@ void TFrameGrad::ReadMeasClick()
     Refresh();
     if (!Up()) return;
     m_meas.SetLink(Host()->Link());
-    if (m_meas.Start(MeasurementTabs->currentIndex(), CSpinEdit_cAvarges->value()) != 0) return;
+    if (m_meas.Start(MeasTab(), CSpinEdit_cAvarges->value()) != 0) return;
     TimerMeas->start();
     btnStop->show();
     ReadMeas->hide();
@@ -407,7 +405,7 @@ void TFrameGrad::RecomputeFactor()
 
 void TFrameGrad::WriteRefClick()
 {
-    const int tab = MeasurementTabs->currentIndex();
+    const int tab = MeasTab();
     if (!Up() || tab == kCompensatorTab || !Writable(CMCalibFactor) || !EnsureBackup()) return;
     TInterface* link = Host()->Link();
     const int reg = kMeasChannels[tab].factor;
@@ -418,7 +416,7 @@ void TFrameGrad::WriteRefClick()
 
 void TFrameGrad::WriteShiftMeasClick()
 {
-    const int tab = MeasurementTabs->currentIndex();
+    const int tab = MeasTab();
     if (!Up() || !Writable(EditMeasShift)) return;
     // the text asked about is the text written, whatever a tick puts into the field meanwhile
     const QString shift = EditMeasShift->text().trimmed();

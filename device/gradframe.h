@@ -92,6 +92,9 @@ protected:
 
 private:
     bool Up() const;
+    /// The selected emulation channel, and the selected measurement tab.
+    const EmulChannel& Emul() const;
+    int MeasTab() const;
     void GradModesChange();
     void MeasurementTabsChange();
     /// Ends measuring: timer stopped, buttons back; MeasMode := -1 when `tellDevice`.

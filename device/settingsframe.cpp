@@ -1,6 +1,7 @@
 #include "device/settingsframe.h"
 
 #include "device/configuration.h"
+#include "device/framekit.h"
 #include "link/controls.h"
 #include "link/pagehost.h"
 #include "platform/cp1251.h"
@@ -25,19 +26,6 @@ using namespace devlink;
 
 namespace device {
 namespace {
-
-QLabel* Caption(const char* name, const char* text, QWidget* parent)
-{
-    auto* l = new QLabel(QString::fromUtf8(text), parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-}
-
-template <typename W> W* Named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 // Enables or disables every control inside `container`, recursively through plain containers;
 // labels are left as they are, and nothing inside a control is touched.
