@@ -91,11 +91,20 @@ int TInterface::WriteRegisterReal(int reg, float value)
     return m_uail.CommandRegisterReal(CmdWriteRegister, reg, value);
 }
 
-int TInterface::WriteRegisterFromText(int reg, const QString& text)
+bool TInterface::TextToReal(const QString& text, float* value)
 {
     const QByteArray latin = text.trimmed().toLatin1();
     float v = 0;
-    if (latin.isEmpty() || latin == "NaN" || !ConvertReal(latin.constData(), &v)) return kConversionError;
+    if (latin.isEmpty() || latin == "NaN" || !ConvertReal(latin.constData(), &v) || !std::isfinite(v))
+        return false;
+    if (value) *value = v;
+    return true;
+}
+
+int TInterface::WriteRegisterFromText(int reg, const QString& text)
+{
+    float v = 0;
+    if (!TextToReal(text, &v)) return kConversionError;
     return WriteRegisterReal(reg, v);
 }
 

@@ -79,6 +79,8 @@ public:
     /// Converts a reply as a real: empty or "NaN" give NaN; false (value unchanged) when it does not
     /// convert.
     static bool ConvertReal(const char* reply, float* value);
+    /// What WriteRegisterFromText accepts: the trimmed text converts as a finite real ('.').
+    static bool TextToReal(const QString& text, float* value);
 
 private:
     TInterface_UAIL m_uail;

@@ -29,6 +29,14 @@ public:
     /// Opens a web address, a file or a folder through the desktop.
     virtual void OpenThroughDesktop(const QString& urlOrPath) = 0;
 
+    // The archive page (TFrameArchive):
+    /// The verification results were replaced: refresh the results page and show it (the
+    /// verification page, its results sub-page).
+    virtual void ShowResults() = 0;
+    /// Puts `text` into the report parameter field named `name` ("amp_CD_DATE", "amp_D1_SERIAL") as
+    /// typing would; nothing when the program has no such field.
+    virtual void SetReportField(const QString& name, const QString& text) = 0;
+
     /// Shorthands for the session's link and flag.
     TInterface* Link() { return Session().Link(); }
     bool IsConnected() { return Session().IsConnected(); }

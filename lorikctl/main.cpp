@@ -1,8 +1,12 @@
 // lorikctl: a command-line client of the calibrator, over the same link classes as the program.
+#include "device/archivemodel.h"
+#include "device/clock.h"
+#include "device/configuration.h"
 #include "hart/search.h"
 #include "link/interface.h"
 #include "link/registers.h"
 #include "platform/cp1251.h"
+#include "platform/messages.h"
 #include "platform/serialport.h"
 #include "sensors/numbers.h"
 #include "sensors/polynoms.h"
@@ -11,6 +15,7 @@
 #include <QStringList>
 #include <QThread>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +25,8 @@
 namespace {
 
 constexpr int kUsage = 64;
+constexpr int kCorruptArchive = 65;
+constexpr int kUnreadableArchive = 66;
 
 const char* kUsageText =
     "usage: lorikctl [--port PORT] [--address N] [--trace] COMMAND\n"
@@ -37,8 +44,18 @@ const char* kUsageText =
     "  hart pv ADDRESS [--interval MS] primary variable of the transmitter at a polling address\n"
     "  convert --type CODE --temp T   electrical value of sensor type CODE (0-14) at T °C\n"
     "  convert --type CODE --el E     temperature for the electrical value E (Ohm or mV)\n"
+    "  archive FILE            the records of an archive file: the 16 captions, then one\n"
+    "                          tab-separated line per record (UTF-8)\n"
+    "  config                  the configuration, one \"Name value\" line per register, in read order\n"
+    "  config set NAME=VALUE...  writes the given registers (AveragingCount, DecimalPlaces,\n"
+    "                          CursorShown, BuzzerOn, BacklightOffTime, Brightness, AutoOffTime) in\n"
+    "                          write order, then SaveConfig := 111 when all succeeded\n"
+    "  clock                   the calibrator's clock, the PC's with its zone, and the difference\n"
+    "  clock sync              sets the calibrator's clock to the PC's local time (TZ, else the\n"
+    "                          system zone; a lab on UTC runs it with TZ=UTC), then shows it\n"
     "PORT is a name from list-ports or a device path; without --port the first free listed port.\n"
-    "Exit status: 0 done; 1, 2, 3, 4 for the exchange results -1, -2, -3, -4; 64 usage error.\n";
+    "Exit status: 0 done; 1, 2, 3, 4 for the exchange results -1, -2, -3, -4; 64 usage error;\n"
+    "65 archive file damaged; 66 archive file unreadable.\n";
 
 int Usage(const char* why = nullptr)
 {
@@ -111,6 +128,95 @@ int Convert(const QStringList& args)
         return 3;
     }
     Print(sensors::FixedText(y, 6));
+    return 0;
+}
+
+// archive FILE: the records as the archive page shows them.
+int Archive(const QStringList& args)
+{
+    if (args.size() != 1) return Usage("archive takes one FILE");
+    const device::ArchiveLoad load = device::ReadArchiveFile(args[0]);
+    if (load.error == device::ArchiveError::Unreadable) {
+        std::fprintf(stderr, "cannot read %s: %s\n", args[0].toUtf8().constData(),
+                     load.reason.toUtf8().constData());
+        return kUnreadableArchive;
+    }
+    if (!load.Ok()) {
+        std::fprintf(stderr, "%s (%s)\n", platform::MessageText(9).toUtf8().constData(),
+                     load.reason.toUtf8().constData());
+        return kCorruptArchive;
+    }
+    std::vector<const device::ArchiveRecord*> rows;
+    for (const device::ArchiveRecord& r : load.records)
+        rows.push_back(&r);
+    std::fputs(device::ArchiveTable(rows, QLatin1Char('\t')).toUtf8().constData(), stdout);
+    return 0;
+}
+
+// The arguments of config: none, or "set" and NAME=VALUE pairs, put into write order (index into
+// kConfigWriteOrder, value). Returns 0 or the usage status.
+int ConfigArguments(const QStringList& args, std::vector<std::pair<int, int>>* values)
+{
+    values->clear();
+    if (args.isEmpty()) return 0;
+    if (args[0] != QStringLiteral("set") || args.size() < 2)
+        return Usage("config | config set NAME=VALUE...");
+    for (int i = 1; i < args.size(); ++i) {
+        const qsizetype eq = args[i].indexOf(QLatin1Char('='));
+        const QByteArray name = args[i].left(eq).toLatin1();
+        const device::ConfigRegister* c = eq > 0 ? device::WritableConfigRegister(name.constData()) : nullptr;
+        int v = 0;
+        if (!c) return Usage("config set takes NAME=VALUE with a NAME of the configuration");
+        if (!ParseInt(args[i].mid(eq + 1), &v)) return Usage("config set: VALUE must be an integer");
+        values->emplace_back(int(c - device::kConfigWriteOrder), v);
+    }
+    std::stable_sort(values->begin(), values->end(), [](auto a, auto b) { return a.first < b.first; });
+    return 0;
+}
+
+// config | config set NAME=VALUE...: the configuration page's registers, in its orders.
+int Config(devlink::TInterface& link, const QStringList& args)
+{
+    std::vector<std::pair<int, int>> values;
+    if (const int u = ConfigArguments(args, &values); u != 0) return u;
+    if (args.isEmpty()) {
+        for (const device::ConfigRegister& c : device::kConfigReadOrder) {
+            const int r = link.ReadRegister(c.reg);
+            if (r != 0) return Exit(link, r);
+            Print(QString::fromLatin1(c.name) + QLatin1Char(' ') + link.ReplyText());
+        }
+        return 0;
+    }
+    for (const auto& [index, v] : values) {
+        const int r = link.WriteRegisterInt(device::kConfigWriteOrder[index].reg, v);
+        if (r != 0) return Exit(link, r);
+    }
+    return Exit(link, link.WriteRegisterInt(devlink::SaveConfig, devlink::kSaveConfigKey));
+}
+
+// clock | clock sync: the calibrator's clock against the PC's local wall time.
+int Clock(devlink::TInterface& link, const QStringList& args)
+{
+    const bool sync = args.size() == 1 && args[0] == QStringLiteral("sync");
+    if (!args.isEmpty() && !sync) return Usage("clock | clock sync");
+    if (sync) {
+        const int r = device::WriteClock(link, device::SyncFields(device::SystemPcTime().clock));
+        if (r != 0) return Exit(link, r);
+    }
+    device::DeviceClock c;
+    const int r = device::ReadClock(link, &c);
+    if (r == -2) {
+        std::fprintf(stderr, "not an integer: %s\n", platform::Cp1251ToUtf8(link.ReplyData()).c_str());
+        return 3;
+    }
+    if (r != 0) return Exit(link, link.LastResult());
+    const device::PcTime pc = device::SystemPcTime();
+    const auto d = device::ClockDifference(c, pc.clock);
+    Print(
+        QStringLiteral("calibrator ") + device::RawClockText(c) +
+        (d ? QLatin1Char(' ') + device::DifferenceText(*d) : QStringLiteral(" (not a valid date and time)")));
+    Print(QStringLiteral("pc         ") + device::RawClockText(pc.clock) + QLatin1Char(' ') +
+          device::ZoneText(pc));
     return 0;
 }
 
@@ -238,6 +344,7 @@ int main(int argc, char** argv)
     const QString cmd = args.takeFirst();
 
     if (cmd == QStringLiteral("convert")) return Convert(args);
+    if (cmd == QStringLiteral("archive")) return Archive(args);
 
     devlink::TInterface link;
     if (cmd == QStringLiteral("list-ports")) {
@@ -252,6 +359,14 @@ int main(int argc, char** argv)
         int args;
     };
     if (cmd == QStringLiteral("hart")) return Hart(link, port, address, args);
+    const bool service = cmd == QStringLiteral("config") || cmd == QStringLiteral("clock");
+    if (cmd == QStringLiteral("config")) {
+        std::vector<std::pair<int, int>> values;
+        if (const int u = ConfigArguments(args, &values); u != 0) return u;
+    }
+    if (cmd == QStringLiteral("clock") &&
+        !(args.isEmpty() || (args.size() == 1 && args[0] == QStringLiteral("sync"))))
+        return Usage("clock | clock sync");
 
     static constexpr Shape kCommands[] = {{"identify", 0},   {"read", 1},       {"read-int", 1},
                                           {"read-real", 1},  {"write-int", 2},  {"write-real", 2},
@@ -259,10 +374,10 @@ int main(int argc, char** argv)
     const Shape* shape = nullptr;
     for (const Shape& s : kCommands)
         if (cmd == QLatin1String(s.name)) shape = &s;
-    if (!shape) return Usage("unknown command");
-    if (args.size() != shape->args) return Usage("wrong number of arguments");
+    if (!shape && !service) return Usage("unknown command");
+    if (shape && args.size() != shape->args) return Usage("wrong number of arguments");
     int a0 = 0;
-    if (shape->args >= 1 && !ParseInt(args[0], &a0)) return Usage("REG/OBJ must be an integer");
+    if (shape && shape->args >= 1 && !ParseInt(args[0], &a0)) return Usage("REG/OBJ must be an integer");
 
     port = PickPort(link, port);
     {
@@ -279,6 +394,8 @@ int main(int argc, char** argv)
         });
     }
 
+    if (cmd == QStringLiteral("config")) return Config(link, args);
+    if (cmd == QStringLiteral("clock")) return Clock(link, args);
     if (cmd == QStringLiteral("identify")) {
         const int r = link.Identify();
         if (r == 0) Print(link.ReplyText());

@@ -1,5 +1,8 @@
 #include "shell/mainwindow.h"
 
+#include "device/archiveframe.h"
+#include "device/gradframe.h"
+#include "device/settingsframe.h"
 #include "link/deviceframe.h"
 #include "link/findframe.h"
 #include "platform/ini.h"
@@ -25,6 +28,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
@@ -237,9 +241,9 @@ void TForm_Main::BuildPages()
     });
     m_pages->addTab(connection, QStringLiteral("  Настройка связи  "));
 
-    AddPage<TFrameGrad>(this, m_pages, "Calibration", "  Градуировка  ", "FrameGrad1");
-    AddPage<TFrameSettingsLorik>(this, m_pages, "Configuration", "  Конфигурирование  ",
-                                 "FrameSettingsLorik1");
+    AddPage<device::TFrameGrad>(this, m_pages, "Calibration", "  Градуировка  ", "FrameGrad1");
+    AddPage<device::TFrameSettingsLorik>(this, m_pages, "Configuration", "  Конфигурирование  ",
+                                         "FrameSettingsLorik1");
     AddPage<TFrameEmulate>(this, m_pages, "Emulation", "  Эмуляция  ", "FrameEmulate1");
     AddPage<TFrameMesure>(this, m_pages, "Measure", "  Измерение  ", "FrameMesure1");
     auto* chk = AddPage<TFrame_Chk>(this, m_pages, "TestTab", "  Поверка  ", "Frame_Chk1");
@@ -256,7 +260,7 @@ void TForm_Main::BuildPages()
     result->setObjectName(QStringLiteral("Frame_Chk_result1"));
     cl->addWidget(report);
     cl->addWidget(result);
-    AddPage<TFrameArchive>(this, m_pages, "Archive", "  Архив   ", "FrameArchive1");
+    AddPage<device::TFrameArchive>(this, m_pages, "Archive", "  Архив   ", "FrameArchive1");
 }
 
 void TForm_Main::BuildStatusBar()
@@ -387,6 +391,22 @@ void TForm_Main::NoLinkMessage()
     StatusText(0, ListText(kMsgList, kMsgLinkDown));
     platform::Messages().Show(platform::MessageService::Kind::Error, QString(),
                               ListText(kMsgList, kMsgNoLink));
+}
+
+void TForm_Main::ShowResults()
+{
+    // the verification page, its results sub-page (the third) once the page has sub-pages
+    if (QWidget* page = findChild<QWidget*>(QStringLiteral("TestTab"))) m_pages->setCurrentWidget(page);
+    if (QWidget* chk = findChild<QWidget*>(QStringLiteral("Frame_Chk1")))
+        if (auto* tabs = chk->findChild<QTabWidget*>(); tabs && tabs->count() >= 3) tabs->setCurrentIndex(2);
+}
+
+void TForm_Main::SetReportField(const QString& name, const QString& text)
+{
+    QWidget* field = findChild<QWidget*>(name);
+    auto* edit = qobject_cast<QLineEdit*>(field);
+    if (!edit && field) edit = field->findChild<QLineEdit*>(); // a labelled edit
+    if (edit) edit->setText(text);
 }
 
 void TForm_Main::OpenThroughDesktop(const QString& urlOrPath)

@@ -50,6 +50,8 @@ public:
     bool AdminMode() const override { return m_options.admin; }
     bool DebugMode() const override { return m_options.debug; }
     void OpenThroughDesktop(const QString& urlOrPath) override;
+    void ShowResults() override;
+    void SetReportField(const QString& name, const QString& text) override;
 
     /// The program ends as soon as its message loop starts (the "save_lng" switch).
     bool EndAtStart() const { return m_options.saveLanguage; }

@@ -1,5 +1,6 @@
 // The frames of the task pages that later work fills; each stands here by its name, empty. The
-// device pages follow the link session through their base class.
+// device pages follow the link session through their base class. (The configuration, calibration
+// and archive pages live in device/.)
 #pragma once
 
 #include "link/deviceframe.h"
@@ -9,18 +10,6 @@
 namespace shell {
 
 using devlink::TDeviceFrame;
-
-class TFrameGrad : public TDeviceFrame {
-    Q_OBJECT
-public:
-    using TDeviceFrame::TDeviceFrame;
-};
-
-class TFrameSettingsLorik : public TDeviceFrame {
-    Q_OBJECT
-public:
-    using TDeviceFrame::TDeviceFrame;
-};
 
 class TFrameEmulate : public TDeviceFrame {
     Q_OBJECT
@@ -35,12 +24,6 @@ public:
 };
 
 class TFrame_Chk : public TDeviceFrame {
-    Q_OBJECT
-public:
-    using TDeviceFrame::TDeviceFrame;
-};
-
-class TFrameArchive : public TDeviceFrame {
     Q_OBJECT
 public:
     using TDeviceFrame::TDeviceFrame;

@@ -1,6 +1,7 @@
 // lorik-sim: the virtual calibrator as a process.
 #include "platform/serialport.h"
 #include "platform/signals.h"
+#include "simulator/archive.h"
 #include "simulator/virtualcalibrator.h"
 
 #include <QCoreApplication>
@@ -19,14 +20,20 @@ namespace {
 const char* kHelp =
     "usage: lorik-sim [--dir DIR] [--name NAME] [--scenario FILE|NAME] [--state FILE] [--seed N]\n"
     "                 [--wire-timing] [--trace]\n"
+    "       lorik-sim --write-archive FILE [--records N] [--encoding UTF-8|windows-1251|UTF-16]\n"
     "       lorik-sim --help | -h\n"
     "Serves a virtual ЛОРИК calibrator on a pseudo-terminal announced as DIR/NAME\n"
     "(default $LORIK_SIM_DIR or $XDG_RUNTIME_DIR/lorik-sim, name ttyLORIK0) and prints that path\n"
-    "first. Bundled scenarios: bench, pressure, loop, hart. Stops on SIGINT/SIGTERM or 'quit'.\n"
+    "first. Bundled scenarios: bench, pressure, loop, hart, calibration. Stops on SIGINT/SIGTERM or\n"
+    "'quit'. --write-archive writes the calibrator's archive file (default 20 records, UTF-8) and ends.\n"
     "\n"
     "Commands on standard input:\n"
     "  set process-temp C | process-pressure KPA | ambient C | reference-type N | reference-unit N\n"
-    "      | relay1 X | relay2 X | noise REL | hart-delay MS\n"
+    "      | relay1 X | relay2 X | noise REL | hart-delay MS | source-mv X (-ma, -ohm, -v)\n"
+    "      | meas-CH-gain G | meas-CH-offset X (CH mv, ma, ohm, v, cj)\n"
+    "      | emul-CH-gain G | emul-CH-offset X (CH mv, ma, ohm, v, uso)\n"
+    "  set-register REG TEXT      reads of REG answer TEXT until REG is written; clear-register REG\n"
+    "  clock YYYY-MM-DD HH:MM:SS  sets the calibrator's clock fields (no check, no zone)\n"
     "  fault no-reply N | wrong-checksum N | garbage N | split N   (the next N replies; -1 every reply)\n"
     "  fault delay MS | fault device-error REG CODE (CODE 0 removes) | fault clear\n"
     "  wire-timing on|off | unplug | plug | status | quit\n";
@@ -58,6 +65,27 @@ void Command(sim::VirtualCalibrator& vc, const std::string& line)
         else
             Say("error: set NAME VALUE (see --help)");
         return;
+    }
+    if (verb == "set-register" || verb == "clear-register") {
+        int reg = 0;
+        if (!(in >> reg)) return Say("error: " + verb + " REG" + (verb == "set-register" ? " TEXT" : ""));
+        if (verb == "clear-register") {
+            vc.Model().ClearRaw(reg);
+            return Say("ok");
+        }
+        std::string text;
+        std::getline(in >> std::ws, text);
+        vc.Model().SetRaw(reg, text);
+        return Say("ok");
+    }
+    if (verb == "clock") {
+        sim::ClockFields c;
+        char d1 = 0, d2 = 0, c1 = 0, c2 = 0;
+        if (!(in >> c.year >> d1 >> c.month >> d2 >> c.day >> c.hour >> c1 >> c.minute >> c2 >> c.second) ||
+            d1 != '-' || d2 != '-' || c1 != ':' || c2 != ':')
+            return Say("error: clock YYYY-MM-DD HH:MM:SS");
+        vc.Model().SetClock(c);
+        return Say("ok");
     }
     if (verb == "fault") {
         std::string kind;
@@ -112,7 +140,12 @@ void Command(sim::VirtualCalibrator& vc, const std::string& line)
         o << "remote=" << s.remoteMode << " meas-mode=" << s.measMode << " emul-kind=" << s.emulKind
           << " emul-value=" << s.emulValue << " process-temp=" << vc.Model().ProcessTemp()
           << " ambient=" << vc.Model().Ambient() << " serial=" << s.serialNumber
-          << " requests=" << vc.Transport().RequestCount();
+          << " requests=" << vc.Transport().RequestCount() << " output=" << vc.Model().TrueOutput();
+        const sim::ClockFields c = vc.Model().Clock();
+        char clock[64];
+        std::snprintf(clock, sizeof clock, " clock=%04d-%02d-%02dT%02d:%02d:%02d", c.year, c.month, c.day,
+                      c.hour, c.minute, c.second);
+        o << clock;
         return Say(o.str());
     }
     Say("error: unknown command (see --help)");
@@ -126,6 +159,8 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     QString dir = platform::SimulatorDir(), name = QStringLiteral("ttyLORIK0"), scenario, state;
+    QString archive, encoding = QStringLiteral("UTF-8");
+    int records = 20;
     long long seed = -1;
     bool wire = false, trace = false;
     while (!args.isEmpty()) {
@@ -145,6 +180,13 @@ int main(int argc, char** argv)
             seed = v.toLongLong(&ok);
             if (ok) continue;
         }
+        if (a == QStringLiteral("--write-archive") && value(&archive)) continue;
+        if (a == QStringLiteral("--encoding") && value(&encoding)) continue;
+        if (a == QStringLiteral("--records") && value(&v)) {
+            bool ok = false;
+            records = v.toInt(&ok);
+            if (ok && records >= 0 && records <= 1000000) continue;
+        }
         if (a == QStringLiteral("--wire-timing")) {
             wire = true;
             continue;
@@ -159,6 +201,15 @@ int main(int argc, char** argv)
         }
         std::fprintf(stderr, "lorik-sim: bad argument: %s\n%s", a.toUtf8().constData(), kHelp);
         return 64;
+    }
+    if (!archive.isEmpty()) {
+        QString error;
+        if (!sim::WriteArchive(archive, records, encoding, &error)) {
+            std::fprintf(stderr, "lorik-sim: %s\n", error.toUtf8().constData());
+            return 2;
+        }
+        Say(archive.toStdString());
+        return 0;
     }
     if (name.isEmpty() || name.contains(QLatin1Char('/'))) {
         std::fprintf(stderr, "lorik-sim: --name must be a plain file name\n");

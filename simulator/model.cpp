@@ -130,6 +130,43 @@ double KPaToHartUnit(double kpa, std::uint8_t unit)
     }
 }
 
+// The nominal calibration points of the emulation channels (mV, mA, Ohm, V, УСО): what the output is
+// set to while a channel's minimum or maximum point is emulated.
+constexpr double kNominalLow[5] = {0, 4, 0, 0, 0}, kNominalHigh[5] = {100, 20, 320, 12, 320};
+
+// Days since 1970-01-01 of a proleptic Gregorian date, and back (no time zone anywhere).
+long long DaysFromCivil(long long y, int m, int d)
+{
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(long long z, int* y, int* m, int* d)
+{
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    *d = int(doy - (153 * mp + 2) / 5 + 1);
+    *m = int(mp < 10 ? mp + 3 : mp - 9);
+    *y = int(yoe + era * 400 + (*m <= 2));
+}
+
+bool ValidClock(const ClockFields& c)
+{
+    static constexpr int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (c.month < 1 || c.month > 12 || c.day < 1 || c.day > kDays[c.month - 1]) return false;
+    const bool leap = (c.year % 4 == 0 && c.year % 100 != 0) || c.year % 400 == 0;
+    if (c.month == 2 && c.day == 29 && !leap) return false;
+    return c.hour >= 0 && c.hour <= 23 && c.minute >= 0 && c.minute <= 59 && c.second >= 0 && c.second <= 59;
+}
+
 void PutFloat(std::vector<std::uint8_t>& out, float v)
 {
     std::uint32_t b;
@@ -146,12 +183,17 @@ Calibrator::Calibrator(World world, QString stateFile)
                   {BuzzerOn, 1},    {DecimalPlaces, 3},     {AveragingCount, 5}};
     for (int r : kCalibMeasFactor) m_calibration[r] = 1.0f;
     for (int r : kCalibMeasShift) m_calibration[r] = 0.0f;
-    for (int r : kCalibEmulShift) m_calibration[r] = 0.0f;
-    const float lows[5] = {0, 4, 0, 0, 0}, highs[5] = {100, 20, 320, 12, 320};
+    for (int r : kCalibEmulShift)
+        m_calibration[r] = 0.0f;
     for (int i = 0; i < 5; ++i) {
-        m_calibration[kCalibEmulLow[i]] = lows[i];
-        m_calibration[kCalibEmulHigh[i]] = highs[i];
+        m_calibration[kCalibEmulLow[i]] = float(kNominalLow[i]);
+        m_calibration[kCalibEmulHigh[i]] = float(kNominalHigh[i]);
     }
+    // the clock starts at the host's wall time; from then on it has no zone
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    m_clock = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
     LoadState();
     m_calibrationCommitted = m_calibration;
     m_extPending = m_world.referencePendingReads;
@@ -184,7 +226,30 @@ bool Calibrator::Set(const std::string& name, double value)
     else if (name == "relay2") m_world.relay2Threshold = value;
     else if (name == "noise") m_world.noise = value;
     else if (name == "hart-delay") m_world.hartDelayMs = int(value);
-    else return false;
+    else if (name == "source-mv")
+        m_world.source[0] = value;
+    else if (name == "source-ma")
+        m_world.source[1] = value;
+    else if (name == "source-ohm")
+        m_world.source[2] = value;
+    else if (name == "source-v")
+        m_world.source[3] = value;
+    else {
+        // hidden channel errors: "meas-mv-gain", "emul-ohm-offset", ...
+        for (int i = 0; i < 5; ++i)
+            for (const char* part : {"gain", "offset"}) {
+                const bool gain = part[0] == 'g';
+                if (name == std::string("meas-") + kMeasChannelNames[i] + "-" + part) {
+                    (gain ? m_world.measError[i].gain : m_world.measError[i].offset) = value;
+                    return true;
+                }
+                if (name == std::string("emul-") + kEmulChannelNames[i] + "-" + part) {
+                    (gain ? m_world.emulError[i].gain : m_world.emulError[i].offset) = value;
+                    return true;
+                }
+            }
+        return false;
+    }
     return true;
 }
 
@@ -199,6 +264,60 @@ void Calibrator::ClearDeviceErrors()
 {
     std::lock_guard lock(m_mutex);
     m_errors.clear();
+}
+
+void Calibrator::SetClock(const ClockFields& fields)
+{
+    std::lock_guard lock(m_mutex);
+    m_clock = fields;
+    m_clockSetAt = std::chrono::steady_clock::now();
+}
+
+ClockFields Calibrator::Clock() const
+{
+    std::lock_guard lock(m_mutex);
+    return RunningClock();
+}
+
+ClockFields Calibrator::RunningClock() const
+{
+    // fields that form no date stand still, as the instrument's clock cannot run them
+    if (!ValidClock(m_clock)) return m_clock;
+    const long long elapsed =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_clockSetAt)
+            .count();
+    const ClockFields& c = m_clock;
+    long long t =
+        DaysFromCivil(c.year, c.month, c.day) * 86400 + c.hour * 3600 + c.minute * 60 + c.second + elapsed;
+    long long days = t / 86400, sod = t % 86400;
+    if (sod < 0) {
+        sod += 86400;
+        --days;
+    }
+    ClockFields out;
+    CivilFromDays(days, &out.year, &out.month, &out.day);
+    out.hour = int(sod / 3600);
+    out.minute = int(sod / 60 % 60);
+    out.second = int(sod % 60);
+    return out;
+}
+
+void Calibrator::SetRaw(int reg, const std::string& text)
+{
+    std::lock_guard lock(m_mutex);
+    m_raw[reg] = text;
+}
+
+void Calibrator::ClearRaw(int reg)
+{
+    std::lock_guard lock(m_mutex);
+    m_raw.erase(reg);
+}
+
+double Calibrator::TrueOutput() const
+{
+    std::lock_guard lock(m_mutex);
+    return EmulatedOutput();
 }
 
 Calibrator::Snapshot Calibrator::State() const
@@ -285,12 +404,22 @@ double Calibrator::SignalValue() const
 
 double Calibrator::EmulatedOutput() const
 {
+    int ch = EmulChannel(m_emulKind);
+    double setting;
     if (m_calibPoint >= 0) {
-        // emulating a calibration point of a channel
+        // emulating a calibration point of a channel: the output is set to its nominal point
         for (int i = 0; i < 5; ++i)
-            if (kCalibChannelCode[i] == m_calibPoint) return m_calibration.at(kCalibEmulHigh[i]);
+            if (kCalibChannelCode[i] == m_calibPoint) ch = i;
+        setting = m_calibPointMax ? kNominalHigh[ch] : kNominalLow[ch];
+    } else {
+        // the values measured at the two points map the wanted value onto the output's setting
+        const double v = double(m_emulValue) + m_calibration.at(kCalibEmulShift[ch]);
+        const double lo = m_calibration.at(kCalibEmulLow[ch]), hi = m_calibration.at(kCalibEmulHigh[ch]);
+        setting =
+            hi != lo ? kNominalLow[ch] + (v - lo) * (kNominalHigh[ch] - kNominalLow[ch]) / (hi - lo) : v;
     }
-    return double(m_emulValue) + m_calibration.at(kCalibEmulShift[EmulChannel(m_emulKind)]);
+    const ChannelError& e = m_world.emulError[ch];
+    return setting * (1 + e.gain) + e.offset;
 }
 
 double Calibrator::LoopCurrent() const
@@ -336,6 +465,8 @@ double Calibrator::Measure(bool* outOfRange)
         raw = SignalValue();
     } else if (w.input == Input::Loop && channel == 1) {
         raw = LoopCurrent();
+    } else if (w.input == Input::Source) {
+        raw = w.source[channel];
     } else if (channel == 1 && !w.hart.empty()) {
         const HartDevice& d = w.hart.front();
         const double pv = d.pv == Quantity::Temperature ? w.processTemp.At(t) : KPaToHartUnit(w.processPressure.At(t), d.unitCode);
@@ -349,6 +480,7 @@ double Calibrator::Measure(bool* outOfRange)
     const int avg = std::max(1, m_settings.at(AveragingCount));
     raw += Noise(w.noise * scale / std::sqrt(double(avg)));
     const int ci = channel;
+    raw = raw * (1 + w.measError[ci].gain) + w.measError[ci].offset;
     const double value = raw * m_calibration.at(kCalibMeasFactor[ci]) + m_calibration.at(kCalibMeasShift[ci]);
     if (value < kMeasLo[channel] || value > kMeasHi[channel]) *outOfRange = true;
     return value;
@@ -368,6 +500,7 @@ Reply Calibrator::Read(int reg)
     const auto it = Registers().find(reg);
     if (it == Registers().end()) return {"", 3};
     if (auto e = m_errors.find(reg); e != m_errors.end()) return {"", e->second};
+    if (auto raw = m_raw.find(reg); raw != m_raw.end()) return {raw->second};
     const double t = Seconds();
     switch (reg) {
     case MeasuredValue: {
@@ -379,7 +512,9 @@ Reply Calibrator::Read(int reg)
     case CompensatorValue: {
         double r = 100;
         polynoms::TempToEl(0, m_world.ambient.At(t), &r);
-        r += Noise(m_world.noise * 100) + m_calibration.at(kCalibMeasShift[ChanCompensator]);
+        r += Noise(m_world.noise * 100);
+        const ChannelError& e = m_world.measError[ChanCompensator];
+        r = r * (1 + e.gain) + e.offset + m_calibration.at(kCalibMeasShift[ChanCompensator]);
         return {Text(r, 4)};
     }
     case ExtDeviceType: return {std::to_string(m_world.referenceType)};
@@ -417,10 +552,8 @@ Reply Calibrator::Read(int reg)
     case ClockYear:
     case ClockMonth:
     case ClockDay: {
-        const std::time_t now = std::time(nullptr) + m_clockOffsetS;
-        std::tm tm {};
-        localtime_r(&now, &tm);
-        const int v[6] = {tm.tm_hour, tm.tm_min, tm.tm_sec, tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+        const ClockFields c = RunningClock();
+        const int v[6] = {c.hour, c.minute, c.second, c.year, c.month, c.day};
         return {std::to_string(v[reg - ClockHour])};
     }
     default: break;
@@ -450,6 +583,7 @@ Reply Calibrator::Write(int reg, const std::string& value)
     if (v < info.min || v > info.max) return {"", 6};
     m_writes.push_back(std::to_string(reg) + "=" + value);
     if (m_writes.size() > 1000) m_writes.erase(m_writes.begin());
+    m_raw.erase(reg);
     const int n = int(iv);
     switch (reg) {
     case EmulSignalKind:
@@ -470,6 +604,7 @@ Reply Calibrator::Write(int reg, const std::string& value)
     case CalibEmulMin:
         if (n != 0 && n != 1 && n != 3 && n != 4 && n != 5) return {"", 6};
         m_calibPoint = n;
+        m_calibPointMax = reg == CalibEmulMax;
         return {};
     case MeasMode: m_measMode = n; return {};
     case ExtDeviceRestart:
@@ -495,16 +630,12 @@ Reply Calibrator::Write(int reg, const std::string& value)
     case ClockYear:
     case ClockMonth:
     case ClockDay: {
-        const std::time_t real = std::time(nullptr);
-        const std::time_t now = real + m_clockOffsetS;
-        std::tm tm {};
-        localtime_r(&now, &tm);
-        int* fields[6] = {&tm.tm_hour, &tm.tm_min, &tm.tm_sec, &tm.tm_year, &tm.tm_mon, &tm.tm_mday};
-        *fields[reg - ClockHour] = reg == ClockYear ? n - 1900 : reg == ClockMonth ? n - 1 : n;
-        tm.tm_isdst = -1;
-        const std::time_t set = std::mktime(&tm);
-        if (set == std::time_t(-1)) return {"", 6};
-        m_clockOffsetS = (long long)(set - real);
+        // one field changes; the others run on from where they were (no carry, no zone)
+        m_clock = RunningClock();
+        int* fields[6] = {&m_clock.hour, &m_clock.minute, &m_clock.second,
+                          &m_clock.year, &m_clock.month,  &m_clock.day};
+        *fields[reg - ClockHour] = n;
+        m_clockSetAt = std::chrono::steady_clock::now();
         return {};
     }
     case CommitData:

@@ -17,6 +17,13 @@
 
 namespace sim {
 
+/// The calibrator's clock: six plain fields, as its clock registers hold them. It has no time zone
+/// and never normalises (a day 31 in February stays as written until another field is written).
+struct ClockFields {
+    int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+    bool operator==(const ClockFields&) const = default;
+};
+
 class Calibrator {
 public:
     /// `stateFile`: where SaveConfig keeps the user settings and the serial number (none: nowhere).
@@ -28,7 +35,9 @@ public:
     World GetWorld() const;
     void SetWorld(const World& world);
     /// Changes the world by name: "process-temp", "process-pressure", "ambient", "reference-type",
-    /// "reference-unit", "relay1", "relay2", "noise". False for an unknown name.
+    /// "reference-unit", "relay1", "relay2", "noise", "hart-delay", "source-mv" (-ma, -ohm, -v), and
+    /// the hidden channel errors "meas-mv-gain", "emul-ohm-offset", ... (kMeasChannelNames,
+    /// kEmulChannelNames). False for an unknown name.
     bool Set(const std::string& name, double value);
     /// Makes every access to `reg` answer device error `code` (0 removes it).
     void InjectDeviceError(int reg, int code);
@@ -50,6 +59,19 @@ public:
     double ProcessTemp() const;
     double Ambient() const;
 
+    /// The clock: set to the host's local wall time at creation, then it runs on a steady clock.
+    void SetClock(const ClockFields& fields);
+    ClockFields Clock() const;
+
+    /// Makes reads of `reg` answer `text` exactly (a value the calibrator would never hold: a
+    /// brightness of 92, a day 31 in February), until the register is written or the preset cleared.
+    void SetRaw(int reg, const std::string& text);
+    void ClearRaw(int reg);
+
+    /// What an external reference measures at the emulation output now: the emulated value (or
+    /// calibration point) through the channel's hidden error.
+    double TrueOutput() const;
+
 private:
     Reply Read(int reg);
     Reply Write(int reg, const std::string& value);
@@ -60,6 +82,7 @@ private:
     double Noise(double sigma);
     double Measure(bool* outOfRange);
     double EmulatedOutput() const;
+    ClockFields RunningClock() const;
     double LoopCurrent() const;
     double SignalValue() const;
     double ReferenceValue();
@@ -88,7 +111,10 @@ private:
     std::map<int, int> m_settings;
     std::map<int, float> m_calibration;
     std::map<int, float> m_calibrationCommitted;
-    long long m_clockOffsetS = 0;
+    bool m_calibPointMax = false; ///< the emulated calibration point is the maximum
+    ClockFields m_clock;
+    std::chrono::steady_clock::time_point m_clockSetAt = std::chrono::steady_clock::now();
+    std::map<int, std::string> m_raw;
     std::string m_serial = "100001";
     int m_pendingSerial = -1;
     bool m_serialArmed = false;

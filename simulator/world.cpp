@@ -68,6 +68,8 @@ bool LoadScenario(const QString& path, World* w, QString* error)
     else if (kind == QStringLiteral("thermocouple")) w->input = Input::Thermocouple;
     else if (kind == QStringLiteral("signal")) w->input = Input::Signal;
     else if (kind == QStringLiteral("loop")) w->input = Input::Loop;
+    else if (kind == QStringLiteral("source"))
+        w->input = Input::Source;
     else if (kind == QStringLiteral("none")) w->input = Input::None;
     else {
         *error = QStringLiteral("input/kind: unknown: ") + kind;
@@ -86,8 +88,23 @@ bool LoadScenario(const QString& path, World* w, QString* error)
     }
     w->signalQuantity = QuantityOf(s.value(QStringLiteral("quantity"), QStringLiteral("pressure")).toString());
     if (!Number(s, "phys_min", &w->physMin, error) || !Number(s, "phys_max", &w->physMax, error) ||
-        !Number(s, "el_min", &w->elMin, error) || !Number(s, "el_max", &w->elMax, error))
+        !Number(s, "el_min", &w->elMin, error) || !Number(s, "el_max", &w->elMax, error) ||
+        !Number(s, "source_mv", &w->source[0], error) || !Number(s, "source_ma", &w->source[1], error) ||
+        !Number(s, "source_ohm", &w->source[2], error) || !Number(s, "source_v", &w->source[3], error))
         return false;
+    s.endGroup();
+
+    // hidden channel errors: meas_mv_gain = 0.02, emul_ohm_offset = 0.1, ...
+    s.beginGroup(QStringLiteral("errors"));
+    for (int i = 0; i < 5; ++i) {
+        const QByteArray m = QByteArray("meas_") + kMeasChannelNames[i],
+                         e = QByteArray("emul_") + kEmulChannelNames[i];
+        if (!Number(s, QByteArray(m + "_gain").constData(), &w->measError[i].gain, error) ||
+            !Number(s, QByteArray(m + "_offset").constData(), &w->measError[i].offset, error) ||
+            !Number(s, QByteArray(e + "_gain").constData(), &w->emulError[i].gain, error) ||
+            !Number(s, QByteArray(e + "_offset").constData(), &w->emulError[i].offset, error))
+            return false;
+    }
     s.endGroup();
 
     s.beginGroup(QStringLiteral("loop"));

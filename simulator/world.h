@@ -30,9 +30,16 @@ enum class Input {
     Thermocouple, ///< a thermocouple of `code` (7..14), hot end at the process, cold end at ambient
     Signal,       ///< a unified-signal source following a process quantity linearly
     Loop,         ///< a transmitter fed by the calibrator's own emulation output (see LoopTransmitter)
+    Source,       ///< a reference source: a steady true value on each channel (World::source)
 };
 
 enum class Quantity { Temperature, Pressure };
+
+/// A hidden error of one channel: what the channel reads (or puts out) = true · (1 + gain) + offset.
+struct ChannelError {
+    double gain = 0;
+    double offset = 0;
+};
 
 /// A transmitter wired from the emulation output back to the measuring input: it converts the
 /// emulated signal into the physical value of its input type and gives 4..20 mA over its range.
@@ -77,9 +84,20 @@ struct World {
     double relay1Threshold = NAN;   ///< relay closes when the measured value reaches it
     double relay2Threshold = NAN;
 
+    /// Input::Source: the true values applied to the mV, mA, Ohm and V channels.
+    double source[4] = {50, 12, 100, 5};
+    /// Hidden errors for the channel calibration to correct: the measuring channels mV, mA, Ohm,
+    /// V and the compensator; the emulation channels mV, mA, Ohm, V and "Сопротивление (УСО)".
+    ChannelError measError[5];
+    ChannelError emulError[5];
+
     std::vector<HartDevice> hart;
     int hartDelayMs = 0;            ///< time until a HART response can be read
 };
+
+/// Channel names of the hidden errors (scenario keys "meas_mv_gain", commands "meas-mv-gain").
+inline constexpr const char* kMeasChannelNames[5] = {"mv", "ma", "ohm", "v", "cj"};
+inline constexpr const char* kEmulChannelNames[5] = {"mv", "ma", "ohm", "v", "uso"};
 
 /// Reads a scenario file (INI). Unknown keys are ignored; missing keys keep the defaults.
 /// Returns false with a message when the file cannot be read or a value is wrong.

@@ -1,4 +1,5 @@
 // The application shell against the virtual calibrator in process, offscreen.
+#include "device/archiveframe.h"
 #include "link/findframe.h"
 #include "platform/cp1251.h"
 #include "platform/ini.h"
@@ -65,6 +66,29 @@ TEST_F(Shell, SwitchesPagesAndDebugGroup)
          {"FrameFindDevice1", "FrameGrad1", "FrameSettingsLorik1", "FrameEmulate1", "FrameMesure1",
           "Frame_Chk1", "Frame_ReportParam1", "Frame_Chk_result1", "FrameArchive1"})
         EXPECT_NE(debug->findChild<QWidget*>(QString::fromLatin1(page)), nullptr) << page;
+}
+
+TEST_F(Shell, ArchivePageReachesTheReportFieldsAndTheResults)
+{
+    auto w = Start();
+    // a report field of the verification page, as a labelled edit holds it
+    auto* holder = new QWidget(w->findChild<QWidget*>(QStringLiteral("Frame_ReportParam1")));
+    holder->setObjectName(QStringLiteral("amp_CD_DATE"));
+    auto* edit = new QLineEdit(holder);
+    w->SetReportField(QStringLiteral("amp_CD_DATE"), QStringLiteral("2025-03-04"));
+    EXPECT_EQ(edit->text(), QStringLiteral("2025-03-04"));
+    w->SetReportField(QStringLiteral("amp_NOWHERE"), QStringLiteral("x")); // no such field: nothing
+    w->ShowResults();
+    EXPECT_EQ(w->PagesWidget()->currentWidget()->objectName(), QStringLiteral("TestTab"));
+    // a new project empties the archive list
+    auto* archive = w->findChild<device::TFrameArchive*>(QStringLiteral("FrameArchive1"));
+    ASSERT_NE(archive, nullptr);
+    archive->Model().SetRecords(std::vector<device::ArchiveRecord>(3));
+    w->Commands().chooseFile = [this](TMainCommands::Dialog) {
+        return homeDir.filePath(QStringLiteral("new.aip"));
+    };
+    w->Commands().NewProject();
+    EXPECT_EQ(archive->Model().rowCount(), 0);
 }
 
 TEST_F(Shell, SaveLngGeneratesTheLanguageFileAndDoesNoWork)

@@ -148,6 +148,70 @@ TEST_F(Simulator, ClockRunsFromTheHostClockPlusWrittenOffset)
     EXPECT_EQ(link.WriteRegisterInt(ClockMonth, 13), -4);
 }
 
+TEST_F(Simulator, PlainClockAndRawPresets)
+{
+    // a field written alone changes alone: day 31 in February is kept, not carried into March
+    vc.Model().SetClock({2026, 1, 31, 23, 59, 0});
+    ASSERT_EQ(link.WriteRegisterInt(ClockMonth, 2), 0);
+    EXPECT_EQ(vc.Model().Clock(), (sim::ClockFields{2026, 2, 31, 23, 59, 0}));
+    ASSERT_EQ(link.WriteRegisterInt(ClockDay, 28), 0);
+    // a valid clock runs on: it passes midnight and the month end on its own
+    vc.Model().SetClock({2026, 2, 28, 23, 59, 59});
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    EXPECT_EQ(vc.Model().Clock(), (sim::ClockFields{2026, 3, 1, 0, 0, 0}));
+    EXPECT_EQ(link.WriteRegisterInt(ClockDay, 32), -4);
+
+    // a raw preset answers reads until the register is written
+    vc.Model().SetRaw(Brightness, "92");
+    ASSERT_EQ(link.ReadRegister(Brightness), 0);
+    EXPECT_STREQ(link.ReplyData(), "92");
+    ASSERT_EQ(link.WriteRegisterInt(Brightness, 40), 0);
+    ASSERT_EQ(link.ReadRegister(Brightness), 0);
+    EXPECT_STREQ(link.ReplyData(), "40");
+    vc.Model().SetRaw(ClockDay, "x");
+    vc.Model().ClearRaw(ClockDay);
+    int day = 0;
+    EXPECT_EQ(link.ReadRegisterInt(ClockDay, &day), 0);
+}
+
+TEST(SimulatorCalibration, PointsAndHiddenErrors)
+{
+    sim::World w;
+    QString error;
+    ASSERT_TRUE(
+        sim::LoadScenario(sim::VirtualCalibrator::ScenarioPath(QStringLiteral("calibration")), &w, &error));
+    EXPECT_EQ(w.input, sim::Input::Source);
+    EXPECT_EQ(w.measError[ChanMv].gain, 0.02);
+    w.noise = 0;
+    w.emulError[0] = {0.02, 0.05};
+    sim::VirtualCalibrator vc(w);
+    ASSERT_EQ(vc.Start(), 0);
+    TInterface link;
+    link.Frames().Initialise(vc.PortPath(), 115200, 1, 150);
+    // the mV output's minimum and maximum points are distinct, both through the hidden error
+    ASSERT_EQ(link.WriteRegisterInt(CalibEmulMin, kCalibChannelCode[0]), 0);
+    EXPECT_NEAR(vc.Model().TrueOutput(), 0.05, 1e-12);
+    ASSERT_EQ(link.WriteRegisterInt(CalibEmulMax, kCalibChannelCode[0]), 0);
+    EXPECT_NEAR(vc.Model().TrueOutput(), 102.05, 1e-9);
+    ASSERT_EQ(link.WriteRegisterInt(EmulSignalKind, EmulVoltageMv), 0);
+    ASSERT_EQ(link.WriteRegisterReal(EmulValue, 40.0f), 0);
+    EXPECT_NEAR(vc.Model().TrueOutput(), 40 * 1.02 + 0.05, 1e-6);
+    // the measured points written back make the output right
+    ASSERT_EQ(link.WriteRegisterReal(kCalibEmulLow[0], 0.05f), 0);
+    ASSERT_EQ(link.WriteRegisterReal(kCalibEmulHigh[0], 102.05f), 0);
+    EXPECT_NEAR(vc.Model().TrueOutput(), 40.0, 1e-4);
+    // the measuring side: the reference source's 50 mV reads 2 % high; the scenario's names work
+    ASSERT_EQ(link.WriteRegisterInt(MeasMode, MeasVoltageMv), 0);
+    float mv = 0;
+    ASSERT_EQ(link.ReadRegisterReal(MeasuredValue, &mv), 0);
+    EXPECT_NEAR(mv, 51.0, 1e-4);
+    EXPECT_TRUE(vc.Model().Set("meas-mv-gain", 0));
+    EXPECT_TRUE(vc.Model().Set("source-mv", 20));
+    ASSERT_EQ(link.ReadRegisterReal(MeasuredValue, &mv), 0);
+    EXPECT_NEAR(mv, 20.0, 1e-4);
+    EXPECT_FALSE(vc.Model().Set("meas-xx-gain", 0));
+}
+
 TEST_F(Simulator, InjectedDeviceErrorAndUnplugPlugUnderTheSameName)
 {
     vc.Model().InjectDeviceError(MeasuredValue, 11);
@@ -235,7 +299,7 @@ TEST(SimulatorLoop, ThermocoupleEmulationIntoTransmitter)
 
 TEST(Scenarios, EveryBundledScenarioLoadsAndBadOnesAreExplained)
 {
-    for (const char* name : {"bench", "pressure", "loop", "hart"}) {
+    for (const char* name : {"bench", "pressure", "loop", "hart", "calibration"}) {
         sim::World w;
         QString error;
         EXPECT_TRUE(sim::LoadScenario(sim::VirtualCalibrator::ScenarioPath(QString::fromLatin1(name)), &w, &error))

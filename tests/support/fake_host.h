@@ -5,6 +5,7 @@
 #include "link/pagehost.h"
 #include "link/session.h"
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -27,6 +28,8 @@ public:
     bool AdminMode() const override { return admin; }
     bool DebugMode() const override { return debug; }
     void OpenThroughDesktop(const QString& urlOrPath) override { opened << urlOrPath; }
+    void ShowResults() override { ++resultsShown; }
+    void SetReportField(const QString& name, const QString& text) override { reportFields[name] = text; }
 
     int noLinkMessages = 0;
     std::vector<QWidget*> wrongFields;
@@ -34,6 +37,8 @@ public:
     QStringList opened;
     bool admin = false;
     bool debug = false;
+    int resultsShown = 0;
+    QMap<QString, QString> reportFields;
 
 private:
     devlink::LinkSession m_session;

@@ -1,4 +1,5 @@
 // lorik-sim and lorikctl as the technician runs them: two processes over a pseudo-terminal.
+#include "device/archivemodel.h"
 #include "tests/support/scoped_env.h"
 
 #include <QFile>
@@ -39,11 +40,12 @@ protected:
         EXPECT_EQ(sim.exitCode(), 0);
         EXPECT_FALSE(QFile::exists(link));
     }
-    Result Ctl(const QStringList& args)
+    Result Ctl(const QStringList& args, const QString& tz = {})
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("LORIK_SIM_DIR"), dir.path());
+        if (!tz.isEmpty()) env.insert(QStringLiteral("TZ"), tz);
         p.setProcessEnvironment(env);
         p.start(kBin + QStringLiteral("/lorikctl"), args);
         p.waitForFinished(10000);
@@ -99,6 +101,83 @@ TEST_F(Tools, ListIdentifyReadWrite)
     EXPECT_EQ(Ctl({QStringLiteral("--port"), link, QStringLiteral("read"), QStringLiteral("310")}).out,
               QStringLiteral("100001\n"));
     EXPECT_EQ(Ctl({QStringLiteral("write-real"), QStringLiteral("13"), QStringLiteral("21.5")}).code, 0);
+}
+
+TEST_F(Tools, ArchiveFileAsTheArchivePageShowsIt)
+{
+    const QString zip = dir.filePath(QStringLiteral("arc.zip"));
+    ASSERT_EQ(QProcess::execute(kBin + QStringLiteral("/lorik-sim"),
+                                {QStringLiteral("--write-archive"), zip, QStringLiteral("--records"),
+                                 QStringLiteral("5"), QStringLiteral("--encoding"),
+                                 QStringLiteral("windows-1251")}),
+              0);
+    const Result r = Ctl({QStringLiteral("archive"), zip});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const device::ArchiveLoad load = device::ReadArchiveFile(zip);
+    ASSERT_EQ(load.records.size(), 5u);
+    std::vector<const device::ArchiveRecord*> rows;
+    for (const device::ArchiveRecord& rec : load.records)
+        rows.push_back(&rec);
+    EXPECT_EQ(r.out, device::ArchiveTable(rows, QLatin1Char('\t')));
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("№\tРежим\tдата\t")));
+
+    QFile bad(dir.filePath(QStringLiteral("bad.zip")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not a zip");
+    bad.close();
+    const Result corrupt = Ctl({QStringLiteral("archive"), bad.fileName()});
+    EXPECT_EQ(corrupt.code, 65);
+    EXPECT_TRUE(corrupt.out.isEmpty());
+    EXPECT_EQ(corrupt.err, QStringLiteral("Файл архива ЛОРИК повреждён! (not a ZIP file)\n"));
+    EXPECT_EQ(Ctl({QStringLiteral("archive"), dir.filePath(QStringLiteral("none.zip"))}).code, 66);
+    EXPECT_EQ(Ctl({QStringLiteral("archive")}).code, 64);
+}
+
+TEST_F(Tools, ConfigurationInTheOrdersOfThePage)
+{
+    const Result before = Ctl({QStringLiteral("config")});
+    ASSERT_EQ(before.code, 0) << before.err.toStdString();
+    QStringList names;
+    for (const QString& line : before.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        names << line.section(QLatin1Char(' '), 0, 0);
+    EXPECT_EQ(names.join(QLatin1Char(',')),
+              QStringLiteral("AveragingCount,DecimalPlaces,BuzzerOn,AutoOffTime,Brightness,"
+                             "CursorShown,SerialNumber,BacklightOffTime,BatteryVoltage"));
+    EXPECT_TRUE(before.out.contains(QStringLiteral("SerialNumber 100001\n")));
+    EXPECT_EQ(Ctl({QStringLiteral("config"), QStringLiteral("set"), QStringLiteral("Brightness=41"),
+                   QStringLiteral("AveragingCount=9")})
+                  .code,
+              0);
+    const Result after = Ctl({QStringLiteral("config")});
+    EXPECT_TRUE(after.out.startsWith(QStringLiteral("AveragingCount 9\n")));
+    EXPECT_TRUE(after.out.contains(QStringLiteral("\nBrightness 41\n")));
+    EXPECT_EQ(Ctl({QStringLiteral("config"), QStringLiteral("set"), QStringLiteral("SerialNumber=5")}).code,
+              64);
+    EXPECT_EQ(Ctl({QStringLiteral("config"), QStringLiteral("set"), QStringLiteral("Brightness=x")}).code,
+              64);
+    const Result refused =
+        Ctl({QStringLiteral("config"), QStringLiteral("set"), QStringLiteral("BacklightOffTime=7")});
+    EXPECT_EQ(refused.code, 4);
+}
+
+TEST_F(Tools, ClockSyncFollowsTheZoneOfTheShell)
+{
+    auto hour = [](const Result& r) {
+        // "calibrator 2026-02-15 12:30:45 (Δ ...)"
+        return r.out.section(QLatin1Char('\n'), 0, 0).section(QLatin1Char(' '), 2, 2).left(2).toInt();
+    };
+    const Result utc = Ctl({QStringLiteral("clock"), QStringLiteral("sync")}, QStringLiteral("UTC"));
+    ASSERT_EQ(utc.code, 0) << utc.err.toStdString();
+    EXPECT_TRUE(utc.out.contains(QStringLiteral("UTC, UTC+00:00"))) << utc.out.toStdString();
+    const Result tokyo = Ctl({QStringLiteral("clock"), QStringLiteral("sync")}, QStringLiteral("Asia/Tokyo"));
+    ASSERT_EQ(tokyo.code, 0) << tokyo.err.toStdString();
+    EXPECT_TRUE(tokyo.out.contains(QStringLiteral("UTC+09:00"))) << tokyo.out.toStdString();
+    EXPECT_EQ((hour(tokyo) - hour(utc) + 24) % 24, 9);
+    // read under another zone, the calibrator keeps Tokyo's wall time: 9 hours ahead of UTC
+    const Result later = Ctl({QStringLiteral("clock")}, QStringLiteral("UTC"));
+    EXPECT_EQ(hour(later), hour(tokyo));
+    EXPECT_TRUE(later.out.contains(QStringLiteral("(Δ +3240"))) << later.out.toStdString();
+    EXPECT_EQ(Ctl({QStringLiteral("clock"), QStringLiteral("set")}).code, 64);
 }
 
 TEST_F(Tools, ExitCodesAndDeviceErrorText)
