@@ -71,10 +71,9 @@ TEST_F(Shell, SwitchesPagesAndDebugGroup)
 TEST_F(Shell, ArchivePageReachesTheReportFieldsAndTheResults)
 {
     auto w = Start();
-    // a report field of the verification page, as a labelled edit holds it
-    auto* holder = new QWidget(w->findChild<QWidget*>(QStringLiteral("Frame_ReportParam1")));
-    holder->setObjectName(QStringLiteral("amp_CD_DATE"));
-    auto* edit = new QLineEdit(holder);
+    // a report field of the verification page (a labelled edit)
+    auto* edit = w->findChild<QLineEdit*>(QStringLiteral("amp_CD_DATE"));
+    ASSERT_NE(edit, nullptr);
     w->SetReportField(QStringLiteral("amp_CD_DATE"), QStringLiteral("2025-03-04"));
     EXPECT_EQ(edit->text(), QStringLiteral("2025-03-04"));
     w->SetReportField(QStringLiteral("amp_NOWHERE"), QStringLiteral("x")); // no such field: nothing
