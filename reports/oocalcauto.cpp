@@ -64,9 +64,10 @@ int OOCalcAuto::RunJob(const ReplaceJob& job)
     if (!QFile::copy(job.TemplatePath(), output)) return fail(-19);
     QFile::setPermissions(output, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     // the copy is not a protocol until it is filled and stored
+    const bool pdfExisted = QFileInfo::exists(pdf); // never another protocol's
     auto discard = [&](int code) {
         QFile::remove(output);
-        QFile::remove(pdf);
+        if (!pdfExisted) QFile::remove(pdf);
         return fail(code);
     };
 

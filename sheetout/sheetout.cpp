@@ -328,7 +328,10 @@ SHEETOUT_EXPORT int ListView2excel(void* listView, int columns)
         const QString dir = ReportsDir();
         if (!dir.isEmpty()) {
             QDir().mkpath(dir);
-            path = dir + QStringLiteral("/Таблица") + Stamp() + QStringLiteral(".ods");
+            const QString base = dir + QStringLiteral("/Таблица") + Stamp();
+            path = base + QStringLiteral(".ods");
+            for (int i = 1; QFileInfo::exists(path) && i < 1000; ++i) // two exports in one second
+                path = base + QStringLiteral("(%1).ods").arg(i);
         }
     }
     const bool stored = !path.isEmpty() && AutoWrap("SaveAs", [&] { return doc.StoreAs(path); });
