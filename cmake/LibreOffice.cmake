@@ -12,7 +12,9 @@ set(LO_TYPE_RDBS ${LO_HOME}/program/types.rdb ${LO_HOME}/program/types/offapi.rd
 
 set(LO_UNO_TYPES
     com.sun.star.uno.DeploymentException com.sun.star.uno.XComponentContext com.sun.star.uno.RuntimeException
-    com.sun.star.bridge.UnoUrlResolver com.sun.star.connection.NoConnectException
+    com.sun.star.bridge.BridgeFactory com.sun.star.bridge.XBridgeFactory2 com.sun.star.bridge.XBridge
+    com.sun.star.connection.Connector com.sun.star.connection.XConnector com.sun.star.connection.XConnection
+    com.sun.star.connection.NoConnectException
     com.sun.star.frame.Desktop com.sun.star.frame.XDesktop2 com.sun.star.frame.XComponentLoader
     com.sun.star.frame.XStorable com.sun.star.frame.XModel com.sun.star.frame.XController com.sun.star.frame.XFrame
     com.sun.star.frame.XLayoutManager com.sun.star.awt.XWindow com.sun.star.awt.XTopWindow
@@ -24,7 +26,7 @@ set(LO_UNO_TYPES
     com.sun.star.sheet.XCellRangeData com.sun.star.sheet.XUsedAreaCursor com.sun.star.sheet.XSheetCellCursor
     com.sun.star.sheet.XNamedRanges com.sun.star.sheet.XNamedRange com.sun.star.sheet.XCellRangeReferrer
     com.sun.star.sheet.XCellRangeMovement
-    com.sun.star.table.XCell com.sun.star.table.XCellRange com.sun.star.table.XColumnRowRange
+    com.sun.star.table.XCell com.sun.star.table.CellContentType com.sun.star.table.XCellRange com.sun.star.table.XColumnRowRange
     com.sun.star.table.XTableRows com.sun.star.table.CellRangeAddress com.sun.star.table.CellAddress
     com.sun.star.text.XText com.sun.star.util.XSearchable com.sun.star.util.XSearchDescriptor
     com.sun.star.util.XReplaceable com.sun.star.util.XReplaceDescriptor)

@@ -9,7 +9,8 @@ namespace hart {
 
 float BigEndianFloat(const std::uint8_t* b)
 {
-    const std::uint32_t v = (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8) | b[3];
+    const std::uint32_t v =
+        (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8) | b[3];
     float f;
     std::memcpy(&f, &v, 4);
     return f;
@@ -18,7 +19,8 @@ float BigEndianFloat(const std::uint8_t* b)
 std::uint8_t THart::CheckByte(const std::uint8_t* bytes, int count)
 {
     std::uint8_t x = 0;
-    for (int i = 0; i < count; ++i) x ^= bytes[i];
+    for (int i = 0; i < count; ++i)
+        x ^= bytes[i];
     return x;
 }
 
@@ -34,16 +36,20 @@ int THart::BuildFrame(std::uint8_t* buffer, int capacity, std::uint8_t delimiter
     const int length = m_preambles + 4 + addressLength + count + m_trailing;
     if (!buffer || count < 0 || count > 255 || length > capacity || (count > 0 && !data)) return -1;
     int n = 0;
-    for (int i = 0; i < m_preambles; ++i) buffer[n++] = 0xFF;
+    for (int i = 0; i < m_preambles; ++i)
+        buffer[n++] = 0xFF;
     const int start = n;
     buffer[n++] = delimiter;
-    for (int i = 0; i < addressLength; ++i) buffer[n++] = address[i];
+    for (int i = 0; i < addressLength; ++i)
+        buffer[n++] = address[i];
     buffer[n++] = std::uint8_t(command);
     buffer[n++] = std::uint8_t(count);
-    for (int i = 0; i < count; ++i) buffer[n++] = data[i];
+    for (int i = 0; i < count; ++i)
+        buffer[n++] = data[i];
     buffer[n] = CheckByte(buffer + start, n - start);
     ++n;
-    for (int i = 0; i < m_trailing; ++i) buffer[n++] = 0xFF;
+    for (int i = 0; i < m_trailing; ++i)
+        buffer[n++] = 0xFF;
     return n;
 }
 
@@ -54,8 +60,8 @@ int THart::BuildShortFrame(std::uint8_t* buffer, int capacity, int pollingAddres
     return BuildFrame(buffer, capacity, 0x02, &address, 1, command, count, data);
 }
 
-int THart::BuildLongFrame(std::uint8_t* buffer, int capacity, const std::uint8_t address[5], int command, int count,
-                          const std::uint8_t* data) const
+int THart::BuildLongFrame(std::uint8_t* buffer, int capacity, const std::uint8_t address[5], int command,
+                          int count, const std::uint8_t* data) const
 {
     if (!address) return -1;
     return BuildFrame(buffer, capacity, 0x82, address, 5, command, count, data);
@@ -66,13 +72,15 @@ int THart::ParseResponse(const std::uint8_t* b, int n, ResponseRecord* r)
     if (!b || n <= 0 || !r) return -1;
     *r = ResponseRecord();
     int i = 0;
-    while (i < n && b[i] == 0xFF) ++i;
+    while (i < n && b[i] == 0xFF)
+        ++i;
     if (i >= n) return -1;
     const int delim = i;
     r->delimiter = b[i++];
     if (r->delimiter & 0x80) {
         if (n - delim < 10) return -1;
-        for (int k = 0; k < 5; ++k) r->address[k] = b[i++];
+        for (int k = 0; k < 5; ++k)
+            r->address[k] = b[i++];
     } else {
         if (i >= n) return -1;
         r->pollingAddress = b[i++] & 0x0F;
@@ -97,7 +105,8 @@ int THart::DecodeResponse(const ResponseRecord& r, DeviceRecord* d) const
     if (!d) return 0;
     switch (r.command) {
     case 0:
-        if (r.dataCount < 12 || r.data[0] != 254) return 0;
+        if (r.dataCount < 12) return kTooShort;
+        if (r.data[0] != 254) return 0;
         d->expandedType = std::uint16_t(r.data[1] * 256 + r.data[2]);
         d->longAddress[0] = std::uint8_t(0x80 | (r.data[1] & 0x3F));
         d->longAddress[1] = r.data[2];
@@ -107,13 +116,13 @@ int THart::DecodeResponse(const ResponseRecord& r, DeviceRecord* d) const
         d->model = TableText(0, d->expandedType);
         break;
     case 1:
-        if (r.dataCount < 5) return 0;
+        if (r.dataCount < 5) return kTooShort; // never the previous reading
         d->unitCode = r.data[0];
         d->pv = BigEndianFloat(r.data + 1);
         d->unit = TableText(2, d->unitCode);
         break;
     case 15:
-        if (r.dataCount < 11) return 0;
+        if (r.dataCount < 11) return kTooShort;
         d->unitCode = r.data[2];
         d->upperRange = BigEndianFloat(r.data + 3);
         d->lowerRange = BigEndianFloat(r.data + 7);
@@ -133,7 +142,8 @@ QString THart::TableText(int table, int code) const
     const auto f = reinterpret_cast<Fn>(lib.Resolve("GetStrByCode"));
     if (!f) return {};
     const char* text = f(table, code);
-    return text ? platform::FromCp1251(std::string_view(text, strnlen(text, 512))) : QString(); // copied before release
+    return text ? platform::FromCp1251(std::string_view(text, strnlen(text, 512)))
+                : QString(); // copied before release
 }
 
 } // namespace hart

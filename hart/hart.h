@@ -15,7 +15,7 @@ struct ResponseRecord {
     std::uint8_t pollingAddress = 0; ///< short frames: low 4 bits of the address byte
     std::uint8_t address[5] = {};    ///< long frames
     std::uint8_t command = 0;
-    int dataCount = 0;               ///< byte count minus the 2 status bytes
+    int dataCount = 0; ///< byte count minus the 2 status bytes
     std::uint8_t responseCode = 0;
     std::uint8_t deviceStatus = 0;
     std::uint8_t data[253] = {};
@@ -27,7 +27,7 @@ struct DeviceRecord {
     std::uint16_t expandedType = 0; ///< manufacturer code x 256 + device type
     QString model;                  ///< HART table 0 text of the expanded type
     float pv = 0;
-    QString unit;                   ///< HART table 2 text of the latest unit code
+    QString unit; ///< HART table 2 text of the latest unit code
     std::uint8_t unitCode = 0;
     float upperRange = 0, lowerRange = 0;
 };
@@ -45,15 +45,18 @@ public:
     int BuildShortFrame(std::uint8_t* buffer, int capacity, int pollingAddress, int command, int count,
                         const std::uint8_t* data) const;
     /// Long frame: preambles, 0x82, the 5 address bytes, command, count, data, check, trailing.
-    int BuildLongFrame(std::uint8_t* buffer, int capacity, const std::uint8_t address[5], int command, int count,
-                       const std::uint8_t* data) const;
+    int BuildLongFrame(std::uint8_t* buffer, int capacity, const std::uint8_t address[5], int command,
+                       int count, const std::uint8_t* data) const;
 
     /// Parses a response (any number of leading 0xFF). 0, or -1 for no data, a frame too short or
     /// running past `count`, or a check byte mismatch.
     static int ParseResponse(const std::uint8_t* bytes, int count, ResponseRecord* record);
     /// Decodes commands 0, 1 and 15 into `device`; returns the response code (non-zero: nothing
-    /// decoded). Command 0 needs data byte 0 to be 254.
+    /// decoded), or kTooShort when the response of one of them holds fewer data bytes than it must
+    /// (nothing decoded either). Command 0 needs data byte 0 to be 254.
     int DecodeResponse(const ResponseRecord& record, DeviceRecord* device) const;
+    /// DecodeResponse: the data of a command 0, 1 or 15 response are too short.
+    static constexpr int kTooShort = -1;
 
     /// The text of `code` in HART table `table` through the tables library (loaded and released for
     /// this lookup); empty when the library or its function is missing.

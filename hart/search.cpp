@@ -81,8 +81,13 @@ int HartPvReader::Start()
 {
     const int r = m_link.WriteRegisterInt(HartModem, 1);
     m_phase = 0;
+    if (r != 0) { // no modem, no cycle
+        m_timer.Stop();
+        m_pv = kNaN;
+        return r;
+    }
     m_timer.Start(kPvIntervalMs);
-    return r;
+    return 0;
 }
 
 void HartPvReader::Tick()
@@ -90,8 +95,10 @@ void HartPvReader::Tick()
     if (m_phase == 0) {
         std::uint8_t frame[kFrameCapacity];
         const int n = m_hart.BuildLongFrame(frame, sizeof frame, m_device.longAddress, 1, 0, nullptr);
-        if (n > 0 && m_link.WriteBlock(HartChannel, frame, n) == 0) m_phase = 1;
-        else m_pv = kNaN;
+        if (n > 0 && m_link.WriteBlock(HartChannel, frame, n) == 0)
+            m_phase = 1;
+        else
+            m_pv = kNaN;
         return;
     }
     m_phase = 0;
@@ -99,8 +106,8 @@ void HartPvReader::Tick()
     std::uint8_t bytes[kBlockReadSize];
     int n = 0;
     ResponseRecord r;
-    if (m_link.ReadBlock(HartChannel, bytes, sizeof bytes, &n) == 0 && THart::ParseResponse(bytes, n, &r) == 0 &&
-        r.command == 1 && m_hart.DecodeResponse(r, &m_device) == 0)
+    if (m_link.ReadBlock(HartChannel, bytes, sizeof bytes, &n) == 0 &&
+        THart::ParseResponse(bytes, n, &r) == 0 && r.command == 1 && m_hart.DecodeResponse(r, &m_device) == 0)
         m_pv = m_device.pv;
 }
 

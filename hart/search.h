@@ -70,11 +70,11 @@ public:
     bool Active() const { return m_timer.IsActive(); }
     int Address() const { return m_address; }
 
-    std::function<void()> onStarted;                 ///< disable the search button, show the progress, clear the labels
-    std::function<void(int address)> onProgress;     ///< the address now asked
+    std::function<void()> onStarted; ///< disable the search button, show the progress, clear the labels
+    std::function<void(int address)> onProgress;      ///< the address now asked
     std::function<void(const QString& model)> onName; ///< a device answered (its model text, may be empty)
-    std::function<void(bool rangeRead)> onFound;     ///< the range request was sent; whether its reply decoded
-    std::function<void()> onEnded;                   ///< timer off, search button back
+    std::function<void(bool rangeRead)> onFound; ///< the range request was sent; whether its reply decoded
+    std::function<void()> onEnded;               ///< timer off, search button back
 
 private:
     int SendIdentify();
@@ -91,7 +91,8 @@ class HartPvReader {
 public:
     HartPvReader(devlink::TInterface& link, THart& hart, DeviceRecord& device, ITimer& timer);
 
-    /// HartModem := 1, phase 0, timer on (500 ms). Returns the modem write's result.
+    /// HartModem := 1, phase 0, timer on (500 ms). Returns the modem write's result; when it fails
+    /// the timer stays (or goes) off.
     int Start();
     /// Phase 0 sends command 1 to the long address; phase 1 reads and decodes the reply.
     void Tick();

@@ -1,5 +1,6 @@
 #include "platform/cnumber.h"
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cstdlib>
@@ -11,7 +12,8 @@ bool ScanInt(const char* text, int* value)
 {
     if (!text) return false;
     const char* p = text;
-    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f') ++p;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f')
+        ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
     if (*p < '0' || *p > '9') return false;
@@ -38,8 +40,11 @@ int ScanDouble(const char* text, double* value)
 
 std::string FormatFixed(double value, int decimals)
 {
-    char buf[400];
+    // The longest text: a sign, 309 digits of DBL_MAX, the point and kMaxFixedDecimals decimals.
+    char buf[320 + kMaxFixedDecimals];
+    decimals = std::clamp(decimals, 0, kMaxFixedDecimals);
     const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    if (r.ec != std::errc()) return {};
     return std::string(buf, r.ptr);
 }
 

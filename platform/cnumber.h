@@ -14,7 +14,10 @@ bool ScanInt(const char* text, int* value);
 /// number starts the text, leading white space included in the count otherwise).
 int ScanDouble(const char* text, double* value);
 
-/// printf("%.<decimals>f") in the C locale (exact, correctly rounded).
+/// Decimals FormatFixed writes at most.
+inline constexpr int kMaxFixedDecimals = 100;
+/// printf("%.<decimals>f") in the C locale (exact, correctly rounded); `decimals` is clamped to
+/// 0..kMaxFixedDecimals. "nan", "inf" and "-inf" for values that are not finite.
 std::string FormatFixed(double value, int decimals);
 
 } // namespace platform

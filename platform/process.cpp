@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <sys/prctl.h>
@@ -9,12 +10,28 @@
 
 namespace platform {
 
-int SpawnTiedProcess(const std::vector<std::string>& argv)
+int SpawnTiedProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment)
 {
     if (argv.empty()) return -1;
     std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
+    // the child's environment, made before the fork
+    std::vector<std::string> own;
+    for (char** e = environ; e && *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('='));
+        bool replaced = false;
+        for (const std::string& x : environment)
+            replaced = replaced || x.substr(0, x.find('=')) == name;
+        if (!replaced) own.push_back(entry);
+    }
+    own.insert(own.end(), environment.begin(), environment.end());
+    std::vector<char*> envp;
+    for (const std::string& e : own)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
     const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid < 0) return -1;
@@ -23,7 +40,7 @@ int SpawnTiedProcess(const std::vector<std::string>& argv)
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (getppid() != parent) _exit(127);
         setpgid(0, 0);
-        execv(args[0], args.data());
+        execve(args[0], args.data(), envp.data());
         _exit(127);
     }
     setpgid(pid, pid);
@@ -54,10 +71,22 @@ bool WaitChild(int pid, int ms, int* code)
 void KillChildGroup(int pid)
 {
     if (pid <= 0) return;
-    kill(-pid, SIGKILL);
-    kill(pid, SIGKILL);
+    KillProcessGroup(pid);
     int status = 0;
     waitpid(pid, &status, 0);
+}
+
+void KillProcessGroup(int pid)
+{
+    if (pid <= 0) return;
+    kill(-pid, SIGKILL);
+    kill(pid, SIGKILL);
+}
+
+bool ProcessExists(int pid)
+{
+    if (pid <= 0) return false;
+    return kill(pid, 0) == 0 || errno == EPERM;
 }
 
 } // namespace platform

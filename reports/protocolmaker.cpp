@@ -7,11 +7,13 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <cmath>
 
 namespace reports {
 
-TExcel_BCB::TExcel_BCB(ProtocolData& data, verification::ResultList& results, ReplaceJob& job, QString reportsDir)
+TExcel_BCB::TExcel_BCB(ProtocolData& data, verification::ResultList& results, ReplaceJob& job,
+                       QString reportsDir)
     : m_data(data), m_results(results), m_job(job), m_reportsDir(std::move(reportsDir))
 {
     m_job.FreeJob();
@@ -20,7 +22,8 @@ TExcel_BCB::TExcel_BCB(ProtocolData& data, verification::ResultList& results, Re
 void TExcel_BCB::CopyResults(const verification::ResultList& results, ProtocolData& d)
 {
     if (!results.hasData) return;
-    for (ProtocolPoint& p : d.points) p = ProtocolPoint();
+    for (ProtocolPoint& p : d.points)
+        p = ProtocolPoint();
     d.pointCount = std::clamp(results.count, 0, kMaxPoints);
     for (int i = 0; i < d.pointCount; ++i) {
         const verification::ResultRow& r = results.rows[i];
@@ -39,9 +42,11 @@ void TExcel_BCB::CopyResults(const verification::ResultList& results, ProtocolDa
 bool TExcel_BCB::Suitable(const ProtocolData& d)
 {
     if (d.inspectionPassed != 1 || d.pointCount <= 0) return false;
-    const double limit = double(d.device.permissibleError) * double(d.errorCoefficient);
+    // In 32-bit floats, as the values were measured and stored: 0.1 × 3 is exactly the 0.3 of an
+    // error at the limit, which passes.
+    const float limit = d.device.permissibleError * d.errorCoefficient;
     for (int i = 0; i < d.pointCount && i < kMaxPoints; ++i)
-        if (std::fabs(double(d.points[i].device[0].error)) > limit) return false;
+        if (std::fabs(d.points[i].device[0].error) > limit) return false;
     return true;
 }
 
@@ -59,17 +64,21 @@ void TExcel_BCB::PointRows(const QString& lowText, const QString& highText)
     CopyResults(m_results, m_data);
     if (!m_results.hasData) return;
     int n = 0;
-    for (int i = 0; i < m_data.pointCount; ++i) n += m_data.points[i].used ? 1 : 0;
+    for (int i = 0; i < m_data.pointCount; ++i)
+        n += m_data.points[i].used ? 1 : 0;
     m_job.SetPointCount(n);
-    const int dec = m_data.decimals;
+    const int dec = std::clamp(m_data.decimals, 0, 6);
     m_job.AddRowKey(QStringLiteral("&ET_REFF_I"));
     for (int i = 0; i < m_data.pointCount; ++i)
-        if (m_data.points[i].used) m_job.AddRowFloat(QStringLiteral("&ET_REFF_I"), m_data.points[i].reference, dec);
+        if (m_data.points[i].used)
+            m_job.AddRowFloat(QStringLiteral("&ET_REFF_I"), m_data.points[i].reference, dec);
     if (!m_data.device.used) return;
-    const QStringList keys = {QStringLiteral("&D1_INT_I"), QStringLiteral("&D1_ECSGN_I"), QStringLiteral("&D1_SGN_I"),
-                              QStringLiteral("&D1_VAL_I"), QStringLiteral("&D1_ACC_I"),   QStringLiteral("&D1_ALL_ACC_I"),
+    const QStringList keys = {QStringLiteral("&D1_INT_I"), QStringLiteral("&D1_ECSGN_I"),
+                              QStringLiteral("&D1_SGN_I"), QStringLiteral("&D1_VAL_I"),
+                              QStringLiteral("&D1_ACC_I"), QStringLiteral("&D1_ALL_ACC_I"),
                               QStringLiteral("&D1_UNC_I")};
-    for (const QString& k : keys) m_job.AddRowKey(k);
+    for (const QString& k : keys)
+        m_job.AddRowKey(k);
     const QString range = RangeText(m_data, lowText, highText);
     for (int i = 0; i < m_data.pointCount; ++i) {
         const ProtocolPoint& p = m_data.points[i];
@@ -85,7 +94,8 @@ void TExcel_BCB::PointRows(const QString& lowText, const QString& highText)
 }
 
 int TExcel_BCB::MakeProtocol(const QString& templateDir, const QString& templateName, bool useExcel,
-                             const std::vector<AmpField>& amp, const QString& rangeLowText, const QString& rangeHighText)
+                             const std::vector<AmpField>& amp, const QString& rangeLowText,
+                             const QString& rangeHighText)
 {
     using platform::GetText;
     ProtocolData& d = m_data;
@@ -97,23 +107,26 @@ int TExcel_BCB::MakeProtocol(const QString& templateDir, const QString& template
     serial.replace(QLatin1Char('\\'), QLatin1Char('_')).replace(QLatin1Char('/'), QLatin1Char('_'));
     QDir().mkpath(m_reportsDir);
     const QString output = m_reportsDir + QStringLiteral("/Протокол ") +
-                           (d.isCalibration ? QStringLiteral("калибовки №") : QStringLiteral("поверки №")) + serial +
-                           QStringLiteral(" .xls");
+                           (d.isCalibration ? QStringLiteral("калибовки №") : QStringLiteral("поверки №")) +
+                           serial + QStringLiteral(" .xls");
     // 3. files
-    m_job.SetFiles(templateDir + QLatin1Char('/') + templateName, output);
+    m_job.SetFiles(templateDir + QLatin1Char('/') + templateName, output, {QStringLiteral("pdf")});
     m_output = m_job.OutputPath();
     // 4. the sheet that does not apply
     const bool suitable = Suitable(d);
     m_job.AddHiddenSheet(suitable ? QStringLiteral("&DEV_VER_%d") : QStringLiteral("&DEV_VCR_%d"), 1);
     // 5. conditions and instruments
-    m_job.Add_ReplacePair(QStringLiteral("&CD_TEMP_FULL"), QStringLiteral("температура воздуха: %1°С").arg(GetText(d.airTemperature)));
-    m_job.Add_ReplacePair(QStringLiteral("&CD_HUM_FULL"), QStringLiteral("относительная влажность: %1%").arg(GetText(d.airHumidity)));
+    m_job.Add_ReplacePair(QStringLiteral("&CD_TEMP_FULL"),
+                          QStringLiteral("температура воздуха: %1°С").arg(GetText(d.airTemperature)));
+    m_job.Add_ReplacePair(QStringLiteral("&CD_HUM_FULL"),
+                          QStringLiteral("относительная влажность: %1%").arg(GetText(d.airHumidity)));
     m_job.Add_ReplacePair(QStringLiteral("&CD_PRES_FULL"),
                           QStringLiteral(" атмосферное давление: %1 мм рт.ст.").arg(GetText(d.airPressure)));
     m_job.Add_ReplacePair(QStringLiteral("&CD_ET_AUX_LST"), GetText(d.auxEquipment));
     // 6. the "amp_" controls, in component order
     for (const AmpField& f : amp)
-        if (f.name.startsWith(QStringLiteral("amp_"))) m_job.Add_ReplacePair(QLatin1Char('&') + f.name.mid(4), f.text);
+        if (f.name.startsWith(QStringLiteral("amp_")))
+            m_job.Add_ReplacePair(QLatin1Char('&') + f.name.mid(4), f.text);
     // 7. device placeholders
     const ProtocolDevice& dev = d.device;
     m_job.AddPairFmt(QStringLiteral("&D%d_OWNER"), 1, GetText(dev.owner));
@@ -126,18 +139,22 @@ int TExcel_BCB::MakeProtocol(const QString& templateDir, const QString& template
     m_job.AddPairFmt(QStringLiteral("&D%d_UNITS"), 1, GetText(dev.units));
     m_job.Add_ReplacePair(QStringLiteral("&ET_UNIT"), GetText(dev.units));
     m_job.AddPairFmt(QStringLiteral("&D%d_SIGNAL"), 1,
-                     QStringLiteral("%1...%2 %3").arg(int(std::trunc(dev.signalLow))).arg(int(std::trunc(dev.signalHigh))).arg(GetText(dev.signalUnits)));
+                     QStringLiteral("%1...%2 %3")
+                         .arg(QString::number(int(std::trunc(dev.signalLow))),
+                              QString::number(int(std::trunc(dev.signalHigh))), GetText(dev.signalUnits)));
     m_job.AddPairFmt(QStringLiteral("&D%d_NOTES"), 1, QStringLiteral("нет"));
     for (const char* k : {"&D%d_CHECK_THT", "&D%d_CHECK_USG", "&D%d_CHECK_EL", "&D%d_CHECK_R"})
         m_job.AddPairFmt(QString::fromLatin1(k), 1, QStringLiteral("соответствует"));
     m_job.AddPairFmt(QStringLiteral("&D%d_FINTERVAL"), 1, QStringLiteral(" "));
     m_job.AddPairFmt(QStringLiteral("&D%d_VER_ID"), 1, QStringLiteral(" "));
-    // 8. sheet names
+    // 8. sheet names (one arg() call: a serial holding "%1" stays as it is)
     const QString ser = GetText(dev.serial);
-    m_job.AddPairFmt(QStringLiteral("&DEV_SH_%d"), 1, QStringLiteral("Протокол %1  (к.%2)").arg(ser).arg(1));
-    m_job.AddPairFmt(QStringLiteral("&DEV_VCR_%d"), 1, QStringLiteral("свидетельство %1 (к.%2)").arg(ser).arg(1));
-    m_job.AddPairFmt(QStringLiteral("&DEV_VER_%d"), 1, QStringLiteral("извещение %1 (к.%2)").arg(ser).arg(1));
-    m_job.AddPairFmt(QStringLiteral("&DEV_CCR_%d"), 1, QStringLiteral("сертификат %1 (к.%2)").arg(ser).arg(1));
+    const QString one = QString::number(1);
+    m_job.AddPairFmt(QStringLiteral("&DEV_SH_%d"), 1, QStringLiteral("Протокол %1  (к.%2)").arg(ser, one));
+    m_job.AddPairFmt(QStringLiteral("&DEV_VCR_%d"), 1,
+                     QStringLiteral("свидетельство %1 (к.%2)").arg(ser, one));
+    m_job.AddPairFmt(QStringLiteral("&DEV_VER_%d"), 1, QStringLiteral("извещение %1 (к.%2)").arg(ser, one));
+    m_job.AddPairFmt(QStringLiteral("&DEV_CCR_%d"), 1, QStringLiteral("сертификат %1 (к.%2)").arg(ser, one));
     // 9. the point rows
     PointRows(rangeLowText, rangeHighText);
     // 10. verification only
@@ -153,14 +170,15 @@ int TExcel_BCB::MakeProtocol(const QString& templateDir, const QString& template
                                            : QStringLiteral("Выписано извещение о непригодности"),
                                   GetText(d.protocolNumber), GetText(d.protocolDate)));
         m_job.AddPairFmt(QStringLiteral("&VR_D%d_SUITABLE"), 1,
-                         suitable ? QStringLiteral("пригодно к применению") : QStringLiteral("не пригодно к применению"));
+                         suitable ? QStringLiteral("пригодно к применению")
+                                  : QStringLiteral("не пригодно к применению"));
     }
     // 11. the run
     OOCalcAuto calc(useExcel);
     const int result = calc.RunJob(m_job);
     if (result != 0)
-        platform::Messages().Show(platform::MessageService::Kind::Error, QStringLiteral("Ошибка создания протокола"),
-                                  OOCalcAuto::ErrorText(result));
+        platform::Messages().Show(platform::MessageService::Kind::Error,
+                                  QStringLiteral("Ошибка создания протокола"), OOCalcAuto::ErrorText(result));
     m_job.FreeJob();
     return result;
 }

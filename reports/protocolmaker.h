@@ -23,10 +23,11 @@ public:
     /// Empties the job's lists. `reportsDir` is where protocols are written.
     TExcel_BCB(ProtocolData& data, verification::ResultList& results, ReplaceJob& job, QString reportsDir);
 
-    /// Makes the protocol. `amp` are the "amp_" controls in component order; for a temperature
-    /// sensor `rangeLowText`/`rangeHighText` are the texts of the verification page's range fields.
-    /// Returns 0, -1 when there is nothing to report, or the run's error code (shown in an error
-    /// box "Ошибка создания протокола").
+    /// Makes the protocol: stored in the reports folder in the template's format and as PDF, then
+    /// opened by the user's desktop. `amp` are the "amp_" controls in component order; for a
+    /// temperature sensor `rangeLowText`/`rangeHighText` are the texts of the verification page's
+    /// range fields. Returns 0, -1 when there is nothing to report, or the run's error code (shown
+    /// in an error box "Ошибка создания протокола").
     int MakeProtocol(const QString& templateDir, const QString& templateName, bool useExcel,
                      const std::vector<AmpField>& amp, const QString& rangeLowText = {},
                      const QString& rangeHighText = {});

@@ -14,8 +14,7 @@ namespace reports {
 namespace {
 
 // Stores a copy; a copy that cannot be allocated refuses the entry instead of ending the program.
-template <typename F>
-int Guarded(F f)
+template <typename F> int Guarded(F f)
 {
     try {
         f();
@@ -47,12 +46,22 @@ QString DecimalText(float value, int decimals)
     return QString::fromStdString(platform::FormatFixed(double(value), decimals < 0 ? 6 : decimals));
 }
 
-int ReplaceJob::SetFiles(const QString& templatePath, const QString& outputPath)
+int ReplaceJob::SetFiles(const QString& templatePath, const QString& outputPath,
+                         const QStringList& companions)
 {
     if (templatePath.isEmpty() || outputPath.isEmpty()) return -1;
     m_template = templatePath;
     m_output.clear();
-    if (!QFileInfo::exists(outputPath)) {
+    const auto taken = [&companions](const QString& path) {
+        if (QFileInfo::exists(path)) return true;
+        const QFileInfo fi(path);
+        for (const QString& ext : companions)
+            if (QFileInfo::exists(fi.path() + QLatin1Char('/') + fi.completeBaseName() + QLatin1Char('.') +
+                                  ext))
+                return true;
+        return false;
+    };
+    if (!taken(outputPath)) {
         m_output = outputPath;
         return 0;
     }
@@ -60,8 +69,8 @@ int ReplaceJob::SetFiles(const QString& templatePath, const QString& outputPath)
     if (dot < 0 || outputPath.indexOf(QLatin1Char('/'), dot) >= 0) return -1;
     const QString name = outputPath.left(dot), ext = outputPath.mid(dot + 1);
     for (int i = 1; i <= 99998; ++i) {
-        const QString candidate = QStringLiteral("%1(%2).%3").arg(name).arg(i).arg(ext);
-        if (!QFileInfo::exists(candidate)) {
+        const QString candidate = QStringLiteral("%1(%2).%3").arg(name, QString::number(i), ext);
+        if (!taken(candidate)) {
             m_output = candidate;
             return 0;
         }
@@ -81,10 +90,11 @@ int ReplaceJob::Add_ReplacePair(const QString& key, const QString& value)
     if (int(m_pairs.size()) >= kMaxPairs) return -1;
     for (const ReplacePair& p : m_pairs) {
         if (key.size() > p.key.size() && key.contains(p.key)) {
-            platform::Messages().Show(platform::MessageService::Kind::Error, QStringLiteral("  Add_ReplacePair()"),
-                                      QStringLiteral(" Нужно изменить порядок добавлния!\n Добавляется идентификатор  %1\n"
-                                                     " Он длинее уже добавленного  %2\n (сначала длинные)")
-                                          .arg(key, p.key));
+            platform::Messages().Show(
+                platform::MessageService::Kind::Error, QStringLiteral("  Add_ReplacePair()"),
+                QStringLiteral(" Нужно изменить порядок добавлния!\n Добавляется идентификатор  %1\n"
+                               " Он длинее уже добавленного  %2\n (сначала длинные)")
+                    .arg(key, p.key));
             return -3;
         }
     }

@@ -27,8 +27,10 @@ struct RowKey {
 class ReplaceJob {
 public:
     /// -1 when either path is empty, or the output must be varied but has no "."; an existing output
-    /// file is left alone and the first free "name(i).ext" is used instead.
-    int SetFiles(const QString& templatePath, const QString& outputPath);
+    /// file is left alone and the first free "name(i).ext" is used instead. A name counts as taken
+    /// too when a companion file of it exists (same name, each of `companions` as extension: the
+    /// PDF beside a protocol).
+    int SetFiles(const QString& templatePath, const QString& outputPath, const QStringList& companions = {});
     /// -2 when the pattern holds no "%d"; -1 when 15 names exist.
     int AddHiddenSheet(const QString& pattern, int number);
     /// -1 when 1024 pairs exist; -3 (and an error box) when the key contains an already added key

@@ -23,12 +23,11 @@ using namespace devlink;
 namespace sensors {
 namespace {
 
-const QString kKindTexts[4] = {QStringLiteral("   ТС"), QStringLiteral("   ТП "), QStringLiteral(" Униф. сигнал"),
-                               QStringLiteral("  HART")};
+const QString kKindTexts[4] = {QStringLiteral("   ТС"), QStringLiteral("   ТП "),
+                               QStringLiteral(" Униф. сигнал"), QStringLiteral("  HART")};
 const QString kUso = QStringLiteral("Сопротивление УСО");
 
-template <typename W>
-W* Named(QWidget* parent, const char* name, W* w)
+template <typename W> W* Named(QWidget* parent, const char* name, W* w)
 {
     w->setObjectName(QString::fromLatin1(name));
     Q_UNUSED(parent);
@@ -38,7 +37,8 @@ W* Named(QWidget* parent, const char* name, W* w)
 QComboBox* TypeList(QWidget* parent, const char* name, SensorKind kind)
 {
     auto* cb = Named(parent, name, new QComboBox(parent));
-    for (int i = 0; i < TypeCount(kind); ++i) cb->addItem(QString::fromUtf8(TypeRow(kind, i)->item));
+    for (int i = 0; i < TypeCount(kind); ++i)
+        cb->addItem(QString::fromUtf8(TypeRow(kind, i)->item));
     return cb;
 }
 
@@ -49,7 +49,8 @@ TFrameSensor::TFrameSensor(QWidget* parent, const QString& polynomsPath) : QFram
     setObjectName(QStringLiteral("FrameSensor1"));
     auto* layout = new QVBoxLayout(this);
     cbType = Named(this, "cbType", new QComboBox(this));
-    for (const QString& t : kKindTexts) cbType->addItem(t);
+    for (const QString& t : kKindTexts)
+        cbType->addItem(t);
     cbType->setCurrentIndex(0);
     layout->addWidget(cbType);
 
@@ -58,15 +59,20 @@ TFrameSensor::TFrameSensor(QWidget* parent, const QString& polynomsPath) : QFram
     cb_TC = TypeList(Panel_NameSensor, "cb_TC", SensorKind::Rtd);
     cb_TP = TypeList(Panel_NameSensor, "cb_TP", SensorKind::Thermocouple);
     cb_Std = TypeList(Panel_NameSensor, "cb_Std", SensorKind::Unified);
-    for (QComboBox* c : {cb_TC, cb_TP, cb_Std}) nl->addWidget(c);
+    for (QComboBox* c : {cb_TC, cb_TP, cb_Std})
+        nl->addWidget(c);
     layout->addWidget(Panel_NameSensor);
 
     Panel_ClasesTCTP = Named(this, "Panel_ClasesTCTP", new QFrame(this));
     auto* cl = new QHBoxLayout(Panel_ClasesTCTP);
     cbClassTS = Named(Panel_ClasesTCTP, "cbClassTS", new QComboBox(Panel_ClasesTCTP));
-    cbClassTS->addItems({QStringLiteral("AA"), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    cbClassTS->addItems(
+        {QStringLiteral("AA"), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
     cbClassTP = Named(Panel_ClasesTCTP, "cbClassTP", new QComboBox(Panel_ClasesTCTP));
     cbClassTP->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
+    // a new frame judges by class 2: "B" for thermometers, "2" for thermocouples
+    cbClassTS->setCurrentIndex(2);
+    cbClassTP->setCurrentIndex(1);
     cl->addWidget(cbClassTS);
     cl->addWidget(cbClassTP);
     layout->addWidget(Panel_ClasesTCTP);
@@ -81,7 +87,8 @@ TFrameSensor::TFrameSensor(QWidget* parent, const QString& polynomsPath) : QFram
 
     PanelStdOut = Named(this, "PanelStdOut", new QFrame(this));
     auto* sl = new QGridLayout(PanelStdOut);
-    cbStdOut = Named(PanelStdOut, "cbStdOut", new QCheckBox(QStringLiteral("Параметры преобразования"), PanelStdOut));
+    cbStdOut = Named(PanelStdOut, "cbStdOut",
+                     new QCheckBox(QStringLiteral("Параметры преобразования"), PanelStdOut));
     Panel_WorkDiap = Named(PanelStdOut, "Panel_WorkDiap", new QFrame(PanelStdOut));
     auto* wl = new QGridLayout(Panel_WorkDiap);
     ebMin = Named(Panel_WorkDiap, "ebMin", new QLineEdit(Panel_WorkDiap));
@@ -91,7 +98,8 @@ TFrameSensor::TFrameSensor(QWidget* parent, const QString& polynomsPath) : QFram
     fizMin = Named(Panel_WorkDiap, "fizMin", new QLineEdit(Panel_WorkDiap));
     fizMax = Named(Panel_WorkDiap, "fizMax", new QLineEdit(Panel_WorkDiap));
     cbUniuFiz = Named(Panel_WorkDiap, "cbUniuFiz", new QComboBox(Panel_WorkDiap));
-    for (int i = 0; i < kUnitCount; ++i) cbUniuFiz->addItem(QString::fromUtf8(UnitText(i)));
+    for (int i = 0; i < kUnitCount; ++i)
+        cbUniuFiz->addItem(QString::fromUtf8(UnitText(i)));
     wl->addWidget(ebMin, 0, 0);
     wl->addWidget(ebMax, 0, 1);
     wl->addWidget(edUniuEl, 0, 2);
@@ -104,14 +112,17 @@ TFrameSensor::TFrameSensor(QWidget* parent, const QString& polynomsPath) : QFram
 
     Panel_HART = Named(this, "Panel_HART", new QFrame(this));
     auto* hl = new QGridLayout(Panel_HART);
-    btnSeachHARTdevices = Named(Panel_HART, "btnSeachHARTdevices", new QPushButton(QStringLiteral("поиск устройства"), Panel_HART));
-    btnStopSeachHARTdevices = Named(Panel_HART, "btnStopSeachHARTdevices", new QPushButton(QStringLiteral("Стоп"), Panel_HART));
+    btnSeachHARTdevices = Named(Panel_HART, "btnSeachHARTdevices",
+                                new QPushButton(QStringLiteral("поиск устройства"), Panel_HART));
+    btnStopSeachHARTdevices =
+        Named(Panel_HART, "btnStopSeachHARTdevices", new QPushButton(QStringLiteral("Стоп"), Panel_HART));
     ProgressBar_Seach = Named(Panel_HART, "ProgressBar_Seach", new QProgressBar(Panel_HART));
     ProgressBar_Seach->setRange(0, 15);
     ProgressBar_Seach->setValue(0);
     ProgressBar_Seach->hide();
     auto* l1 = Named(Panel_HART, "Label_HARTdevice", new QLabel(QStringLiteral("Прибор :"), Panel_HART));
-    Label_EtlHARTname = Named(Panel_HART, "Label_EtlHARTname", new QLabel(QStringLiteral("- - -"), Panel_HART));
+    Label_EtlHARTname =
+        Named(Panel_HART, "Label_EtlHARTname", new QLabel(QStringLiteral("- - -"), Panel_HART));
     auto* l2 = Named(Panel_HART, "Label_HARTrange", new QLabel(QStringLiteral("Диапазон :"), Panel_HART));
     Label_HART_diap = Named(Panel_HART, "Label_HART_diap", new QLabel(QStringLiteral("- - -"), Panel_HART));
     hl->addWidget(btnSeachHARTdevices, 0, 0);
@@ -129,24 +140,25 @@ TFrameSensor::TFrameSensor(QWidget* parent, const QString& polynomsPath) : QFram
     Frame_std_Iout_tune1 = new TFrame_std_Iout_tune(this);
     layout->addWidget(Frame_std_Iout_tune1);
 
-    for (QLineEdit* e : {ebCompensVal, ebMin, ebMax, fizMin, fizMax}) InstallNumericKeyFilter(e);
+    for (QLineEdit* e : {ebCompensVal, ebMin, ebMax, fizMin, fizMax})
+        InstallNumericKeyFilter(e);
 
     // creation: the HART command object, the scaling frame's notification, the role, the class
     m_hart.Configure(5, 3);
     m_searchTimer = std::make_unique<hart::QtTimer>(Timer_HART_search);
     m_pvTimer = std::make_unique<hart::QtTimer>(Timer_HART_PVread);
     m_search = nullptr;
-    Frame_std_Iout_tune1->onChange = [this] {
-        Update();
-    };
+    Frame_std_Iout_tune1->onChange = [this] { Update(); };
 
     for (QComboBox* c : {cbType, cb_TC, cb_TP, cbUniuFiz})
         connect(c, &QComboBox::currentIndexChanged, this, [this] { cbTypeChange(); });
-    for (QCheckBox* c : {cbStdOut, cbIsAutoCompens}) connect(c, &QCheckBox::clicked, this, [this] { cbTypeChange(); });
+    for (QCheckBox* c : {cbStdOut, cbIsAutoCompens})
+        connect(c, &QCheckBox::clicked, this, [this] { cbTypeChange(); });
     for (QLineEdit* e : {ebMin, ebMax, fizMin, fizMax})
         connect(e, &QLineEdit::textChanged, this, [this] { cbTypeChange(); });
     connect(cb_Std, &QComboBox::currentIndexChanged, this, [this] { cb_StdChange(); });
-    for (QComboBox* c : {cbClassTS, cbClassTP}) connect(c, &QComboBox::currentIndexChanged, this, [this] { cbClassChange(); });
+    for (QComboBox* c : {cbClassTS, cbClassTP})
+        connect(c, &QComboBox::currentIndexChanged, this, [this] { cbClassChange(); });
     connect(ebCompensVal, &QLineEdit::textChanged, this, [this] { ebCompensValChange(); });
     connect(btnSeachHARTdevices, &QPushButton::clicked, this, [this] { btnSeachHARTdevicesClick(); });
     connect(btnStopSeachHARTdevices, &QPushButton::clicked, this, [this] { btnStopSeachHARTdevicesClick(); });
@@ -171,8 +183,8 @@ TFrameSensor::~TFrameSensor() = default;
 SensorKind TFrameSensor::KindOfSelection() const
 {
     // the kind texts as the list shows them, looked for in this order; no match is a thermometer
-    static const QString kFind[4] = {QStringLiteral("   ТС"), QStringLiteral("   ТП"), QStringLiteral(" Униф. сигнал"),
-                                     QStringLiteral("  HART")};
+    static const QString kFind[4] = {QStringLiteral("   ТС"), QStringLiteral("   ТП"),
+                                     QStringLiteral(" Униф. сигнал"), QStringLiteral("  HART")};
     const QString t = cbType->currentText();
     for (int k = 0; k < 4; ++k)
         if (t.contains(kFind[k])) return SensorKind(k);
@@ -247,10 +259,11 @@ void TFrameSensor::Update()
         Panel_WorkDiap->setVisible(s.scaling);
         Panel_WorkDiap->setEnabled(s.scaling);
     } else {
+        // the device last read, kept apart from what the other kinds set meanwhile
         s.index = 0;
-        if (s.physUnit.isEmpty() || s.physUnit == degrees || !m_device.unit.size()) s.physUnit = QStringLiteral(" ");
-        if (!m_device.unit.isEmpty()) s.physUnit = m_device.unit;
+        s.physUnit = s.hartUnit.isEmpty() ? QStringLiteral(" ") : s.hartUnit;
         s.elUnit = QStringLiteral("мА");
+        s.unitFactor = s.hartUnitFactor;
     }
     if (s.scaling) {
         s.rangeMin = s.physMin;
@@ -260,8 +273,9 @@ void TFrameSensor::Update()
         s.rangeMin = row ? row->min : 0;
         s.rangeMax = row ? row->max : 0;
         if (s.role == Role::Source && s.isUnified && s.index == 3) s.rangeMax = 12;
-    } else if (m_device.unit.isEmpty()) {
-        s.rangeMin = s.rangeMax = 0;
+    } else {
+        s.rangeMin = s.hartRangeMin;
+        s.rangeMax = s.hartRangeMax;
     }
     Panel_NameSensor->setVisible(!s.isHart);
     cb_TC->setVisible(s.isRtd);
@@ -300,7 +314,10 @@ void TFrameSensor::cb_StdChange()
     Update();
 }
 
-void TFrameSensor::cbClassChange() { Update(); }
+void TFrameSensor::cbClassChange()
+{
+    Update();
+}
 
 void TFrameSensor::ebCompensValChange()
 {
@@ -309,7 +326,8 @@ void TFrameSensor::ebCompensValChange()
 
 int TFrameSensor::CheckInputs()
 {
-    if (Frame_std_Iout_tune1->isVisibleTo(this) && m_setup.role == Role::Source && !Frame_std_Iout_tune1->CheckScaling())
+    if (Frame_std_Iout_tune1->isVisibleTo(this) && m_setup.role == Role::Source &&
+        !Frame_std_Iout_tune1->CheckScaling())
         return -1;
     if (m_setup.isThermocouple && !m_setup.autoColdJunction && !HasNumber(ebCompensVal)) return -1;
     if (m_setup.isUnified && m_setup.scaling) {
@@ -324,13 +342,17 @@ int TFrameSensor::CheckInputs()
 
 void TFrameSensor::ClearInputs()
 {
-    for (QLineEdit* e : {ebCompensVal, ebMin, ebMax, fizMin, fizMax}) e->clear();
+    for (QLineEdit* e : {ebCompensVal, ebMin, ebMax, fizMin, fizMax})
+        e->clear();
     Label_EtlHARTname->setText(QStringLiteral("- - -"));
     Label_HART_diap->setText(QStringLiteral("- - -"));
     Frame_std_Iout_tune1->ClearScaling();
 }
 
-int TFrameSensor::WriteInt(int reg, int value) { return m_link ? m_link->WriteRegisterInt(reg, value) : -1; }
+int TFrameSensor::WriteInt(int reg, int value)
+{
+    return m_link ? m_link->WriteRegisterInt(reg, value) : -1;
+}
 
 int TFrameSensor::StartMeasure()
 {
@@ -349,12 +371,15 @@ int TFrameSensor::StartMeasure()
         mode = s.index == 5 ? MeasResistanceOhm : s.index;
     } else if (s.isHart) {
         m_pv = std::make_unique<hart::HartPvReader>(*m_link, m_hart, m_device, *m_pvTimer);
-        if (m_pv->Start() != 0) return -1;
+        if (m_pv->Start() != 0) return -1; // the PV timer is off again
         mode = MeasCurrentMa;
     }
-    if (WriteInt(MeasMode, mode) != 0) return -1;
+    if (WriteInt(MeasMode, mode) != 0) {
+        if (s.isHart) m_pv->Stop();
+        return -1;
+    }
     if (s.isHart) {
-        m_pv->Start();
+        if (m_pv->Start() != 0) return -1;
     } else {
         platform::BlockingDelay(s.isThermocouple ? 1400 : 400); // the calibrator settles in its new mode
     }
@@ -443,9 +468,12 @@ float TFrameSensor::PhysToEl(float x)
 {
     const SensorSetup& s = m_setup;
     float r = MissingValue();
-    if (s.scaling) r = ScaleLinear(x, s.physMin, s.physMax, s.elMin, s.elMax);
-    else if (s.isUnified) r = x;
-    else if (s.isRtd || s.isThermocouple) r = GradToElCJ(s.code, x, s.coldJunctionTemp);
+    if (s.scaling)
+        r = ScaleLinear(x, s.physMin, s.physMax, s.elMin, s.elMax);
+    else if (s.isUnified)
+        r = x;
+    else if (s.isRtd || s.isThermocouple)
+        r = GradToElCJ(s.code, x, s.coldJunctionTemp);
     m_setup.lastSetpoint = r;
     return r;
 }
@@ -475,8 +503,14 @@ float TFrameSensor::GradToElCJ(int code, float t, float tcj) const
     return IsFinite(e) ? float(double(e) - double(ecj)) : MissingValue();
 }
 
-float TFrameSensor::OhmPerDegree(int code, float t) const { return IsFinite(t) ? m_lib.OhmPerDegree(code, t) : MissingValue(); }
-float TFrameSensor::MvPerDegree(int code, float t) const { return IsFinite(t) ? m_lib.MvPerDegree(code, t) : MissingValue(); }
+float TFrameSensor::OhmPerDegree(int code, float t) const
+{
+    return IsFinite(t) ? m_lib.OhmPerDegree(code, t) : MissingValue();
+}
+float TFrameSensor::MvPerDegree(int code, float t) const
+{
+    return IsFinite(t) ? m_lib.MvPerDegree(code, t) : MissingValue();
+}
 
 int TFrameSensor::GetClassRange(float* min, float* max, int cls) const
 {
@@ -491,7 +525,8 @@ int TFrameSensor::GetTolerance(float value, float* tolerance) const
 
 int TFrameSensor::GetToleranceForClass(float* tolerance, int cls, float value) const
 {
-    if (!IsFinite(value) || !tolerance || !m_lib.Usable() || (!m_setup.isRtd && !m_setup.isThermocouple)) return -1;
+    if (!IsFinite(value) || !tolerance || !m_lib.Usable() || (!m_setup.isRtd && !m_setup.isThermocouple))
+        return -1;
     return m_lib.Tolerance(m_setup.code, value, cls, tolerance) == 0 ? 0 : -1;
 }
 
@@ -512,11 +547,14 @@ void TFrameSensor::btnSeachHARTdevicesClick()
     };
     m_search->onFound = [this](bool rangeRead) {
         if (rangeRead) {
-            m_setup.rangeMin = m_device.lowerRange;
-            m_setup.rangeMax = m_device.upperRange;
-            m_setup.physUnit = m_device.unit;
-            m_setup.unitFactor = UnitFactor(m_setup.physUnit);
-            if (!IsFinite(m_setup.unitFactor)) m_setup.unitFactor = 1;
+            // the factor follows the unit code: the unit texts of the HART tables are not the
+            // texts of the program's unit list ("Бар" is not "бар")
+            SensorSetup& s = m_setup;
+            s.hartRangeMin = s.rangeMin = m_device.lowerRange;
+            s.hartRangeMax = s.rangeMax = m_device.upperRange;
+            s.hartUnit = m_device.unit;
+            s.physUnit = s.hartUnit.isEmpty() ? QStringLiteral(" ") : s.hartUnit;
+            s.hartUnitFactor = s.unitFactor = HartUnitFactor(m_device.unitCode);
             Label_HART_diap->setText(CompactText(m_device.lowerRange) + QStringLiteral(" ... ") +
                                      CompactText(m_device.upperRange) + QLatin1Char(' ') + m_setup.physUnit);
         }
@@ -528,8 +566,10 @@ void TFrameSensor::btnSeachHARTdevicesClick()
 
 void TFrameSensor::btnStopSeachHARTdevicesClick()
 {
-    if (m_search) m_search->Stop();
-    else EndSearchUi();
+    if (m_search)
+        m_search->Stop();
+    else
+        EndSearchUi();
 }
 
 void TFrameSensor::EndSearchUi()

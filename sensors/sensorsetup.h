@@ -29,6 +29,10 @@ const char* UnitText(int index);
 float UnitFactorAt(int index);
 /// Factor of the first unit equal to `text`; 1 when none is equal; NaN when there is no text.
 float UnitFactor(const QString& text);
+/// Factor of a HART engineering unit code (HART Common Table 2) to the same base: kPa for the
+/// pressure units (bar 100, mbar 0.1, mmHg 0.133322, psi 6.89476, atm 101.325, Pa, kPa, MPa,
+/// kgf/cm², kgf/m², torr, hPa, g/cm², inHg), 1 for °C and every other code.
+float HartUnitFactor(int unitCode);
 
 /// The "°С" of thermometers and thermocouples (the С is Cyrillic).
 inline constexpr char16_t kDegreesC[] = u"°С";
@@ -43,6 +47,11 @@ struct SensorSetup {
     QString physUnit, elUnit;
     float unitFactor = 1;
     float rangeMin = 0, rangeMax = 0;
+    /// The HART device last read (range, unit and its factor); the HART kind shows these, whatever
+    /// the other kinds did in between. 0 .. 0, " " and 1 until a device is read.
+    float hartRangeMin = 0, hartRangeMax = 0;
+    QString hartUnit;
+    float hartUnitFactor = 1;
     int toleranceClass = 2;
     bool autoColdJunction = false;
     float coldJunctionTemp = 0;

@@ -30,13 +30,15 @@ float RootSumSquare(float a, float b = 0, float c = 0, float d = 0, float e = 0,
 float UncertaintyTemperature(const measure::TStatistics& meas, const measure::TStatistics& ref,
                              const TCalibratorRecord* calibrator, float refError);
 
-/// Uncertainty of a pressure point: `span` the width of the sensor's range, `standardClass` the
-/// pressure reference's class index (0 "А0", 1 "А", 2 "B", 3 "C").
+/// Uncertainty of a pressure point, in the physical unit of the readings (the sensor's unit, not %):
+/// `span` the width of the sensor's range, `standardClass` the pressure reference's class index
+/// (0 "А0", 1 "А", 2 "B", 3 "C").
 float UncertaintyPressure(const measure::TStatistics& ref, const measure::TStatistics& meas, float span,
                           int standardClass);
 
-/// Uncertainty of a secondary-instrument point: `ownError` the calibrator's own error for the
-/// emulated signal, `currentError` the error of the current reading in physical units.
+/// Uncertainty of a secondary-instrument point, in the physical unit of the readings (not %):
+/// `ownError` the calibrator's own error for the emulated signal, `currentError` the error of the
+/// current reading in physical units.
 float UncertaintySecondary(const measure::TStatistics& meas, float ownError, float currentError);
 
 } // namespace sensors

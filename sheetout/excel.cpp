@@ -9,14 +9,16 @@ namespace sheetout {
 bool AutoWrap(const char* member, const std::function<bool()>& call)
 {
     const bool ok = call();
-    if (!ok) qCDebug(lcSheetout).noquote() << QStringLiteral("AutoWrap(): Ошибка вызова функции  %1()").arg(QString::fromLatin1(member));
+    if (!ok)
+        qCDebug(lcSheetout).noquote()
+            << QStringLiteral("AutoWrap(): Ошибка вызова функции  %1()").arg(QString::fromLatin1(member));
     return ok;
 }
 
 void Worksheet::SetCell(int column, int row, const QString& text)
 {
     if (text.isEmpty() || column < 1 || row < 1) return;
-    AutoWrap("Value", [&] { return m_doc.SetCell(m_sheet, column - 1, row - 1, text); });
+    AutoWrap("Value", [&] { return m_doc.SetText(m_sheet, column - 1, row - 1, text); });
 }
 
 QString Worksheet::CellText(int column, int row) const
@@ -30,7 +32,7 @@ void Worksheet::AppendCell(int column, int row, const QString& text)
     if (column < 1 || row < 1) return;
     const QString now = CellText(column, row);
     if (now.isEmpty() && text.isEmpty()) return;
-    AutoWrap("Value", [&] { return m_doc.SetCell(m_sheet, column - 1, row - 1, now + text); });
+    AutoWrap("Value", [&] { return m_doc.SetText(m_sheet, column - 1, row - 1, now + text); });
 }
 
 bool Worksheet::Locate(const QString& name, int* column, int* row) const

@@ -15,7 +15,8 @@ class Worksheet {
 public:
     explicit Worksheet(office::Document& doc, int sheet = 0) : m_doc(doc), m_sheet(sheet) {}
 
-    /// Cells(row, column).Value = text; an empty text writes nothing; coordinates start at 1.
+    /// Cells(row, column).Value = text, stored as a text cell; an empty text writes nothing;
+    /// coordinates start at 1.
     void SetCell(int column, int row, const QString& text);
     /// The cell's Text followed by `text` written back.
     void AppendCell(int column, int row, const QString& text);

@@ -26,8 +26,8 @@ THart Hart(const QString& library = kFieldlink)
     return h;
 }
 
-std::vector<std::uint8_t> Response(int leadingFF, std::uint8_t command, std::uint8_t rc, std::vector<std::uint8_t> data,
-                                   std::uint8_t address = 0x83)
+std::vector<std::uint8_t> Response(int leadingFF, std::uint8_t command, std::uint8_t rc,
+                                   std::vector<std::uint8_t> data, std::uint8_t address = 0x83)
 {
     std::vector<std::uint8_t> f(size_t(leadingFF), 0xFF);
     const size_t start = f.size();
@@ -61,7 +61,8 @@ TEST(HartFrames, ByteForByte)
     const THart h = Hart();
     std::uint8_t buf[64];
     const int n = h.BuildShortFrame(buf, sizeof buf, 0, 0, 0, nullptr);
-    const std::vector<std::uint8_t> expected = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x80, 0x00, 0x00, 0x82, 0xFF, 0xFF, 0xFF};
+    const std::vector<std::uint8_t> expected = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x80,
+                                                0x00, 0x00, 0x82, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(std::vector<std::uint8_t>(buf, buf + n), expected);
     char hex[64];
     devlink::HexEncode(hex, buf, n);
@@ -140,6 +141,26 @@ TEST(HartDecode, IdentityRangeAndPv)
     EXPECT_EQ(d.unit, QStringLiteral("кПа"));
 }
 
+TEST(HartDecode, ShortResponsesAreNotDecoded)
+{
+    // a command 1 reply without its four PV bytes must not leave the previous PV as the reading
+    const THart h = Hart();
+    DeviceRecord d;
+    d.pv = 42.0f;
+    d.upperRange = 7.0f;
+    ResponseRecord r;
+    const std::pair<std::uint8_t, std::vector<std::uint8_t>> rows[] = {
+        {1, {12, 0x41, 0x48}}, {15, {0, 0, 32, 0x44, 0x16, 0, 0}}, {0, {254, 0x51, 0x02, 5}}};
+    for (const auto& [command, data] : rows) {
+        auto f = Response(5, command, 0, data);
+        ASSERT_EQ(THart::ParseResponse(f.data(), int(f.size()), &r), 0) << int(command);
+        EXPECT_EQ(h.DecodeResponse(r, &d), THart::kTooShort) << int(command);
+    }
+    EXPECT_EQ(d.pv, 42.0f);
+    EXPECT_EQ(d.upperRange, 7.0f);
+    EXPECT_EQ(d.expandedType, 0);
+}
+
 TEST(HartDecode, MissingTablesLibraryLeavesTextsEmpty)
 {
     const THart h = Hart(QStringLiteral("/nonexistent/libfieldlink.so"));
@@ -187,7 +208,8 @@ protected:
     {
         sim::World w;
         QString error;
-        EXPECT_TRUE(sim::LoadScenario(sim::VirtualCalibrator::ScenarioPath(QStringLiteral("hart")), &w, &error));
+        EXPECT_TRUE(
+            sim::LoadScenario(sim::VirtualCalibrator::ScenarioPath(QStringLiteral("hart")), &w, &error));
         return w;
     }
     HartLoop() : SimFixture(World()) {}
@@ -214,7 +236,7 @@ TEST_F(HartLoop, SearchFindsAddress3OnTheFourthTickAndReadsPv)
         ++ticks;
     }
     EXPECT_EQ(ticks, 4);
-    EXPECT_EQ(progress, (std::vector<int> {1, 2, 3}));
+    EXPECT_EQ(progress, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(search.Address(), 3);
     EXPECT_EQ(name, QStringLiteral("644TEMPERATURE"));
     EXPECT_TRUE(range);

@@ -1,4 +1,5 @@
 // Number texts and parsing, and the uncertainty budgets, under the C and a comma-decimal locale.
+#include "platform/cnumber.h"
 #include "sensors/numbers.h"
 #include "sensors/uncertainty.h"
 #include "tests/support/scoped_env.h"
@@ -15,8 +16,7 @@ const float kNaN = std::numeric_limits<float>::quiet_NaN();
 const float kInf = std::numeric_limits<float>::infinity();
 
 // Runs a check under the C locale and again under a comma-decimal one.
-template <typename F>
-void BothLocales(F check)
+template <typename F> void BothLocales(F check)
 {
     check();
     testsupport::ScopedCommaLocale comma;
@@ -24,17 +24,49 @@ void BothLocales(F check)
 }
 } // namespace
 
+TEST(NumberTexts, FormatFixedIsAlwaysWholeText)
+{
+    // the widest values and absurd decimals: a complete text, never bytes left over in a buffer
+    struct Row {
+        double x;
+        int decimals;
+        size_t length;
+    } rows[] = {{1.7976931348623157e308, 6, 316},
+                {-1.7976931348623157e308, 100, 411},
+                {1.5, 1000, 102},
+                {2.5, -3, 1},
+                {-0.0, 2, 5}};
+    BothLocales([&] {
+        for (const Row& r : rows) {
+            const std::string t = platform::FormatFixed(r.x, r.decimals);
+            EXPECT_EQ(t.size(), r.length) << r.x << " " << r.decimals;
+            EXPECT_EQ(t.find_first_not_of("-0123456789."), std::string::npos) << t;
+        }
+        EXPECT_EQ(platform::FormatFixed(2.5, 2), "2.50");
+        EXPECT_EQ(platform::FormatFixed(kNaN, 2), "nan");
+    });
+}
+
 TEST(NumberTexts, CompactAndFixed)
 {
     BothLocales([] {
         struct Row {
             double x;
             const char* text;
-        } compact[] = {{3.14159, "3.14159"}, {12345.678, "12345.678"}, {123456.789, "123456.78"},
-                       {100.0f, "100"},       {0.5f, "0.5"},             {1234.56789f, "1234.5678"},
-                       {-0.0000004f, "0"},    {-2.5f, "-2.5"},           {kNaN, "<<<.<<<"},
-                       {-kInf, "<<<.<<<"},    {0.0f, "0"},               {-12345678.0f, "-12345678"}};
-        for (const Row& r : compact) EXPECT_EQ(CompactText(r.x), QString::fromUtf8(r.text)) << r.text;
+        } compact[] = {{3.14159, "3.14159"},
+                       {12345.678, "12345.678"},
+                       {123456.789, "123456.78"},
+                       {100.0f, "100"},
+                       {0.5f, "0.5"},
+                       {1234.56789f, "1234.5678"},
+                       {-0.0000004f, "0"},
+                       {-2.5f, "-2.5"},
+                       {kNaN, "<<<.<<<"},
+                       {-kInf, "<<<.<<<"},
+                       {0.0f, "0"},
+                       {-12345678.0f, "-12345678"}};
+        for (const Row& r : compact)
+            EXPECT_EQ(CompactText(r.x), QString::fromUtf8(r.text)) << r.text;
         EXPECT_EQ(FixedText(1.23456f, 3), QStringLiteral("1.235"));
         EXPECT_EQ(FixedText(2.5f, 2), QStringLiteral("2.50"));
         EXPECT_EQ(FixedText(2.5f, 0), QStringLiteral("2"));
@@ -65,8 +97,8 @@ TEST(Parsing, ReadNumberAndRange)
             float fieldValue; // TextValue
             bool has;
         } rows[] = {
-            {"12abc", 0, 12, 12, true},        {"", -1, 0, 0, false},     {"<<<.<<<", -1, 0, 0, false},
-            {"  -3.5 ", 0, -3.5f, -3.5f, true}, {"abc", -1, 0, 0, false},  {"1e2", 0, 100, 100, true},
+            {"12abc", 0, 12, 12, true},         {"", -1, 0, 0, false},       {"<<<.<<<", -1, 0, 0, false},
+            {"  -3.5 ", 0, -3.5f, -3.5f, true}, {"abc", -1, 0, 0, false},    {"1e2", 0, 100, 100, true},
             {"12,5", 0, 12, 12, true},          {".5", 0, 0.5f, 0.5f, true},
         };
         for (const Row& r : rows) {

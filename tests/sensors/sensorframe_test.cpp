@@ -7,13 +7,14 @@
 #include "sensors/sensorframe.h"
 #include "tests/support/sim_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -55,8 +56,8 @@ TEST_F(Sensor, KindsAndTypesGiveCodesRangesUnits)
         int code;
         float min, max;
         const char* el;
-    } rows[] = {{0, 0, 0, -200, 600, "Ом"},  {0, 6, 6, -50, 200, "Ом"},    {1, 1, 8, -210, 1300, "мВ"},
-                {1, 7, 14, -110, 1300, "мВ"}, {2, 0, 15, -10, 101, "мВ"},  {2, 3, 18, 0, 120, "В"}};
+    } rows[] = {{0, 0, 0, -200, 600, "Ом"},   {0, 6, 6, -50, 200, "Ом"},  {1, 1, 8, -210, 1300, "мВ"},
+                {1, 7, 14, -110, 1300, "мВ"}, {2, 0, 15, -10, 101, "мВ"}, {2, 3, 18, 0, 120, "В"}};
     for (const Row& r : rows) {
         Kind(r.kind, r.type);
         const SensorSetup& s = frame.Setup();
@@ -75,6 +76,22 @@ TEST_F(Sensor, KindsAndTypesGiveCodesRangesUnits)
     frame.cbType->setCurrentIndex(3);
     EXPECT_TRUE(frame.Setup().isHart);
     EXPECT_EQ(frame.Setup().elUnit, QStringLiteral("мА"));
+}
+
+TEST_F(Sensor, ANewFrameJudgesByClass2)
+{
+    // "AA" (class 0) would judge every temperature point by the strictest tolerance
+    struct Row {
+        int kind;
+        const char* text;
+    } rows[] = {{0, "B"}, {1, "2"}};
+    for (const Row& r : rows) {
+        TFrameSensor fresh(nullptr, kPolynoms);
+        fresh.cbType->setCurrentIndex(r.kind);
+        QComboBox* list = r.kind == 0 ? fresh.cbClassTS : fresh.cbClassTP;
+        EXPECT_EQ(fresh.Setup().toleranceClass, 2) << r.kind;
+        EXPECT_EQ(list->currentText(), QString::fromUtf8(r.text)) << r.kind;
+    }
 }
 
 TEST_F(Sensor, SourceRoleOffersUsoAndNotHart)
@@ -156,7 +173,8 @@ TEST_F(Sensor, StartMeasureAndEmulateWriteTheRegistersInOrder)
         const size_t before = Writes().size();
         ASSERT_EQ(r.emulate ? frame.StartEmulate() : frame.StartMeasure(), 0) << r.kind << "/" << r.type;
         const auto all = Writes();
-        EXPECT_EQ(std::vector<std::string>(all.begin() + long(before), all.end()), r.writes) << r.kind << "/" << r.type;
+        EXPECT_EQ(std::vector<std::string>(all.begin() + long(before), all.end()), r.writes)
+            << r.kind << "/" << r.type;
         frame.SetRole(Role::Measuring);
     }
     EXPECT_GT(noDelay.Total(), 0); // the settling waits went through the delay service
@@ -191,7 +209,8 @@ TEST_F(Sensor, CheckInputsFlashesTheFirstEmptyScalingField)
     const int waits = noDelay.Count();
     EXPECT_EQ(frame.CheckInputs(), -1);
     EXPECT_EQ(noDelay.Count(), waits + 1);
-    EXPECT_TRUE(frame.ebMax->hasFocus() || QApplication::focusWidget() == frame.ebMax || !frame.isActiveWindow());
+    EXPECT_TRUE(frame.ebMax->hasFocus() || QApplication::focusWidget() == frame.ebMax ||
+                !frame.isActiveWindow());
 }
 
 TEST(CurrentInput, ScalingAndItsError)
@@ -238,7 +257,8 @@ TEST_F(HartSensor, PanelFindsTheTransmitterAndTakesItsRange)
     frame.cbType->setCurrentIndex(3);
     frame.btnSeachHARTdevicesClick();
     EXPECT_FALSE(frame.btnSeachHARTdevices->isEnabled());
-    for (int i = 0; i < 20 && frame.HartSearch().Active(); ++i) frame.HartSearch().Tick();
+    for (int i = 0; i < 20 && frame.HartSearch().Active(); ++i)
+        frame.HartSearch().Tick();
     EXPECT_TRUE(frame.btnSeachHARTdevices->isEnabled());
     EXPECT_EQ(frame.Label_EtlHARTname->text(), QStringLiteral("644TEMPERATURE"));
     EXPECT_EQ(frame.Label_HART_diap->text(), QStringLiteral("0 ... 600 °C"));
@@ -255,4 +275,62 @@ TEST_F(HartSensor, PanelFindsTheTransmitterAndTakesItsRange)
     EXPECT_NEAR(frame.HartPv().Pv(), 250, 1);
     EXPECT_EQ(frame.StopSignal(), 0);
     EXPECT_EQ(vc.Model().State().hartModem, 0);
+}
+
+TEST_F(HartSensor, TheDeviceKeepsItsRangeUnitAndFactorAcrossKindChanges)
+{
+    // the factor comes from the unit code; the range and unit come back with the HART kind
+    struct Row {
+        std::uint8_t code;
+        float lower, upper;
+        const char* unit;
+        float factor;
+    } rows[] = {
+        {32, 0, 600, "°C", 1.0f},
+        {7, 0, 16, "Бар", 100.0f},
+        {8, -50, 50, "мБар", 0.1f},
+        {5, 0, 760, "мм рт.ст.", 0.133322f},
+        {6, 0, 100, "фунт/кв.дюйм", 6.89476f},
+        {14, 0, 2, "атм", 101.325f},
+        {12, 0, 250, "кПа", 1.0f},
+        {237, 0, 1.6f, "МПа", 1000.0f},
+        {11, 0, 5000, "Па", 0.001f},
+    };
+    for (const Row& r : rows) {
+        sim::World w = vc.Model().GetWorld();
+        w.hart[0].unitCode = r.code;
+        w.hart[0].lower = r.lower;
+        w.hart[0].upper = r.upper;
+        vc.Model().SetWorld(w);
+        frame.cbType->setCurrentIndex(3);
+        frame.btnSeachHARTdevicesClick();
+        for (int i = 0; i < 20 && frame.HartSearch().Active(); ++i)
+            frame.HartSearch().Tick();
+        const SensorSetup& s = frame.Setup();
+        EXPECT_EQ(s.unitFactor, r.factor) << int(r.code);
+        Kind(1, 2); // ТПР(B), 300 .. 1800 °C
+        EXPECT_EQ(s.rangeMin, 300.0f);
+        frame.cbType->setCurrentIndex(3);
+        EXPECT_EQ(s.rangeMin, r.lower) << int(r.code);
+        EXPECT_EQ(s.rangeMax, r.upper) << int(r.code);
+        EXPECT_EQ(s.physUnit, QString::fromUtf8(r.unit)) << int(r.code);
+        EXPECT_EQ(s.unitFactor, r.factor) << int(r.code);
+    }
+    // the codes no transmitter here uses
+    const std::pair<int, float> more[] = {{10, 98.0665f}, {176, 0.00980665f}, {13, 0.133322f},
+                                          {174, 0.1f},    {39, 1.0f},         {0, 1.0f}};
+    for (const auto& [code, factor] : more)
+        EXPECT_EQ(HartUnitFactor(code), factor) << code;
+}
+
+TEST_F(HartSensor, AFailedPvStartLeavesThePvTimerOff)
+{
+    frame.cbType->setCurrentIndex(3);
+    vc.Model().InjectDeviceError(devlink::HartModem, 5);
+    EXPECT_EQ(frame.StartMeasure(), -1);
+    EXPECT_FALSE(frame.Timer_HART_PVread->isActive());
+    vc.Model().InjectDeviceError(devlink::HartModem, 0);
+    vc.Model().InjectDeviceError(devlink::MeasMode, 5);
+    EXPECT_EQ(frame.StartMeasure(), -1);
+    EXPECT_FALSE(frame.Timer_HART_PVread->isActive());
 }

@@ -7,12 +7,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -32,8 +35,7 @@ struct Library {
     }
 };
 
-template <std::size_t N>
-void Put(char (&field)[N], const char* utf8)
+template <std::size_t N> void Put(char (&field)[N], const char* utf8)
 {
     platform::SetText(field, QString::fromUtf8(utf8));
 }
@@ -42,17 +44,18 @@ class Sheetout : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        profile = new QTemporaryDir;
-        qputenv("LORIK_OFFICE_PROFILE", profile->path().toLocal8Bit());
-        qputenv("LORIK_OFFICE_HEADLESS", "1");
+        store = new QTemporaryDir;
+        // nothing the library stores is opened on a desktop while this is set
+        qputenv("LORIK_SHEETOUT_STORE", store->filePath(QStringLiteral("table.ods")).toLocal8Bit());
         lib = new Library;
-        reader = office::Session::Installed() && office::Session::Shared().Connect() == office::ConnectOk;
+        reader = office::Session::Installed() && office::Session::Shared().Start() == office::StartOk;
     }
     static void TearDownTestSuite()
     {
-        office::Session::Shared().Shutdown();
-        delete lib; // the library's own office ends with it (and with this process at the latest)
-        delete profile;
+        office::ShutdownOffice();
+        // The library stays loaded: its office ends at the exit. (Unloading is what the lifecycle
+        // test checks.)
+        delete store;
     }
     void SetUp() override
     {
@@ -98,7 +101,7 @@ protected:
         platform::SetText(s->outputPath, out);
     }
 
-    static inline QTemporaryDir* profile = nullptr;
+    static inline QTemporaryDir* store = nullptr;
     static inline Library* lib = nullptr;
     static inline bool reader = false;
     std::unique_ptr<IO_Settings> s;
@@ -124,21 +127,91 @@ TEST(SheetoutLibrary, VersionStringAndItsBuffer)
     EXPECT_EQ(offsetof(IO_Settings, points[1][0]), 6968u + 6272u);
 }
 
-TEST_F(Sheetout, ListViewFromB5CutAtTheFirstBlank)
+namespace {
+
+// The offices of this process's libsheetout.so: processes whose profile is the library's.
+int LibraryOffices()
 {
-    QStandardItemModel model(2, 3);
-    const char* cells[2][3] = {{"1", "10:00:01", "12,5 мА"}, {"2", "10:00:02", "12,625 мА"}};
-    for (int r = 0; r < 2; ++r)
-        for (int c = 0; c < 3; ++c) model.setItem(r, c, new QStandardItem(QString::fromUtf8(cells[r][c])));
+    QString root = qEnvironmentVariable("LORIK_OFFICE_PROFILE");
+    if (root.isEmpty()) return -1;
+    const QByteArray profile =
+        QByteArray("-env:UserInstallation=") +
+        QUrl::fromLocalFile(root + QStringLiteral("/libsheetout.so-%1").arg(getpid())).toEncoded();
+    int n = 0;
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile f(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        const QList<QByteArray> args = f.readAll().split('\0');
+        if (args.contains(profile)) ++n;
+    }
+    return n;
+}
+
+} // namespace
+
+// Before the Sheetout suite takes its handle: the library is loaded and unloaded here as the
+// program does around each export.
+TEST(SheetoutLifecycle, OneOfficeWhileLoadedNoneAfterUnload)
+{
+    if (!office::Session::Installed()) GTEST_SKIP() << "LibreOffice (libreoffice-calc) is needed";
+    if (qEnvironmentVariableIsEmpty("LORIK_OFFICE_PROFILE"))
+        GTEST_SKIP() << "run through ctest (LORIK_OFFICE_PROFILE)";
+    QTemporaryDir dir;
+    testsupport::ScopedEnv store("LORIK_SHEETOUT_STORE", dir.filePath(QStringLiteral("t.ods")).toLocal8Bit());
+    QStandardItemModel model(1, 1);
+    model.setItem(0, 0, new QStandardItem(QStringLiteral("1.5")));
+    QTableView view;
+    view.setModel(&model);
+    for (int load = 0; load < 2; ++load) {
+        {
+            Library l;
+            ASSERT_TRUE(l.listView);
+            for (int i = 0; i < 3; ++i) {
+                ASSERT_EQ(l.listView(&view, 1), 0) << load << "/" << i;
+                EXPECT_EQ(LibraryOffices(), 1) << load << "/" << i;
+            }
+        }
+        EXPECT_EQ(LibraryOffices(), 0) << "after unload " << load;
+    }
+}
+
+TEST_F(Sheetout, ListViewFromB5CutAtTheFirstBlankWithNumbersAsNumbers)
+{
+    QStandardItemModel model(3, 4);
+    const char* cells[3][4] = {{"1", "10:00:01", "12,5 мА", "-0.25"},
+                               {"2", "10:00:02", "12,625 мА", "<<<.<<<"},
+                               {"3", "10:00:03", "12.625", "0012,5,1"}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 4; ++c)
+            model.setItem(r, c, new QStandardItem(QString::fromUtf8(cells[r][c])));
     QTableView view;
     view.setModel(&model);
     const QString out = dir.filePath(QStringLiteral("table.ods"));
     testsupport::ScopedEnv store("LORIK_SHEETOUT_STORE", out.toLocal8Bit());
-    ASSERT_EQ(lib->listView(&view, 3), 0);
-    const auto area = Read(out);
-    ASSERT_EQ(area.size(), 6u);
-    EXPECT_EQ(area[4], (QStringList {QString(), QStringLiteral("1"), QStringLiteral("10:00:01"), QStringLiteral("12,5")}));
-    EXPECT_EQ(area[5][3], QStringLiteral("12,625"));
+    ASSERT_EQ(lib->listView(&view, 4), 0);
+    office::Document doc;
+    ASSERT_TRUE(doc.Open(out));
+    ASSERT_EQ(doc.UsedArea(0).size(), 7u);
+    struct Cell {
+        int column, row;
+        bool number;
+        double value;
+        const char* text;
+    } expected[] = {
+        {1, 4, true, 1, ""},      {2, 4, false, 0, "10:00:01"}, {3, 4, true, 12.5, ""},
+        {4, 4, true, -0.25, ""},  {3, 5, true, 12.625, ""},     {4, 5, false, 0, "<<<.<<<"},
+        {3, 6, true, 12.625, ""}, {4, 6, false, 0, "0012,5,1"}, {1, 6, true, 3, ""},
+    };
+    for (const Cell& e : expected) {
+        const auto where = std::to_string(e.column) + "," + std::to_string(e.row);
+        if (e.number) {
+            EXPECT_EQ(doc.TypeOf(0, e.column, e.row), office::CellType::Number) << where;
+            EXPECT_DOUBLE_EQ(doc.CellNumber(0, e.column, e.row), e.value) << where;
+        } else {
+            EXPECT_EQ(doc.TypeOf(0, e.column, e.row), office::CellType::Text) << where;
+            EXPECT_EQ(doc.CellText(0, e.column, e.row), QString::fromUtf8(e.text)) << where;
+        }
+    }
 }
 
 TEST_F(Sheetout, Type1TwoDevicesFourPoints)
@@ -163,8 +236,10 @@ TEST_F(Sheetout, Type1TwoDevicesFourPoints)
     EXPECT_EQ(a[4][0], QStringLiteral("Барометр"));
     EXPECT_EQ(a[5][0], QStringLiteral("T=21"));
     // rows below shifted by 2: Tab_Dev at 9, devices at 10 and 11
-    EXPECT_EQ(a[9], (QStringList {QStringLiteral("Датчик"), QStringLiteral("N1"), QStringLiteral("0..100"),
-                                  QStringLiteral("ДД"), QStringLiteral("кПа"), QString(), QString(), QString()}).mid(0, a[9].size()));
+    EXPECT_EQ(a[9],
+              (QStringList{QStringLiteral("Датчик"), QStringLiteral("N1"), QStringLiteral("0..100"),
+                           QStringLiteral("ДД"), QStringLiteral("кПа"), QString(), QString(), QString()})
+                  .mid(0, a[9].size()));
     EXPECT_EQ(a[10][1], QStringLiteral("N3"));
     // Tab_Meas at row 18 (0-based 17); device names appended in rows r-4 and r, columns D and E
     EXPECT_EQ(a[13][3], QStringLiteral("N1"));
@@ -181,7 +256,8 @@ TEST_F(Sheetout, Type1TwoDevicesFourPoints)
     for (size_t i = 0; i < a.size(); ++i)
         if (a[i][0] == QStringLiteral("Tab_Result")) result = int(i);
     ASSERT_EQ(result, 27 + 2 + 10);
-    EXPECT_EQ(a[size_t(result + 1)].mid(0, 3), (QStringList {QStringLiteral("N1"), QStringLiteral("кПа"), QStringLiteral("Годен")}));
+    EXPECT_EQ(a[size_t(result + 1)].mid(0, 3),
+              (QStringList{QStringLiteral("N1"), QStringLiteral("кПа"), QStringLiteral("Годен")}));
     EXPECT_EQ(a[size_t(result + 2)][2], QStringLiteral("Не годен"));
 }
 
