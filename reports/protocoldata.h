@@ -30,7 +30,7 @@ struct PointValues {
     float measuredSignal = 0;
     float referenceSignal = 0;
     float measured = 0;
-    float spare = 0;
+    float tolerance = 0; ///< the permissible error of this point
     float error = 0;
     float uncertainty = 0;
 };
@@ -58,6 +58,7 @@ struct ProtocolData {
     std::int32_t pointCount = 0;
     ProtocolPoint points[kMaxPoints];
     std::int32_t inspectionPassed = 0;
+    std::int32_t decisionRule = 0; ///< verification::DecisionRule
 };
 
 /// The program's one record.

@@ -1,6 +1,18 @@
 #include "verification/results.h"
 
 namespace verification {
+namespace {
+std::function<void(const ResultList&)> g_observer;
+void Changed(const ResultList& list)
+{
+    if (g_observer) g_observer(list);
+}
+} // namespace
+
+void SetResultsObserver(std::function<void(const ResultList&)> observer)
+{
+    g_observer = std::move(observer);
+}
 
 ResultList& Results()
 {
@@ -11,7 +23,9 @@ ResultList& Results()
 void ClearRows(ResultList& list)
 {
     list.count = 0;
-    for (ResultRow& r : list.rows) r = ResultRow();
+    for (ResultRow& r : list.rows)
+        r = ResultRow();
+    Changed(list);
 }
 
 int AppendRow(ResultList& list, const ResultRow& row)
@@ -19,15 +33,20 @@ int AppendRow(ResultList& list, const ResultRow& row)
     list.hasData = 1;
     if (list.count >= kMaxRows || list.count < 0) return -1;
     list.rows[list.count] = row;
-    return ++list.count;
+    ++list.count;
+    Changed(list);
+    return list.count;
 }
 
 int RemoveRow(ResultList& list, int index)
 {
     if (index < 0 || index >= list.count) return -1;
-    for (int i = index; i + 1 < list.count; ++i) list.rows[i] = list.rows[i + 1];
+    for (int i = index; i + 1 < list.count; ++i)
+        list.rows[i] = list.rows[i + 1];
     list.rows[list.count - 1] = ResultRow();
-    return --list.count;
+    --list.count;
+    Changed(list);
+    return list.count;
 }
 
 } // namespace verification

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace verification {
 
@@ -15,10 +16,10 @@ struct ResultRow {
     float measuredSignal = 0;  ///< the measured value as signal
     float error = 0;           ///< % of range, or the measured unit for a temperature sensor
     float errorSignal = 0;
-    float tolerance = 0;       ///< permissible error of the point
+    float tolerance = 0; ///< permissible error of the point
     std::int32_t spare1 = 0;
-    std::int32_t pass = 0;     ///< nonzero when the point conforms
-    float uncertainty = 0;     ///< expanded uncertainty
+    std::int32_t pass = 0; ///< nonzero when the point conforms
+    float uncertainty = 0; ///< expanded uncertainty
     std::int32_t spare2 = 0;
     float rangeLow = 0;
     float rangeHigh = 0;
@@ -42,5 +43,10 @@ int AppendRow(ResultList& list, const ResultRow& row);
 /// -1 for an index outside 0..count-1; else the rows after it move down, the freed slot is zeroed
 /// and the new count is returned.
 int RemoveRow(ResultList& list, int index);
+
+/// Called with the list after every change made through ClearRows, AppendRow or RemoveRow (not
+/// after a refused append or removal), so that the results page and the crash journal follow it.
+/// One observer for the program; an empty function removes it.
+void SetResultsObserver(std::function<void(const ResultList&)> observer);
 
 } // namespace verification
