@@ -18,6 +18,7 @@
 #include "shell/paths.h"
 #include "shell/textlists.h"
 #include "shell/translation.h"
+#include "verification/chkframe.h"
 #include "verification/ktframe.h"
 #include "verification/reportparam.h"
 
@@ -246,20 +247,11 @@ void TForm_Main::BuildPages()
                                          "FrameSettingsLorik1");
     AddPage<TFrameEmulate>(this, m_pages, "Emulation", "  Эмуляция  ", "FrameEmulate1");
     AddPage<TFrameMesure>(this, m_pages, "Measure", "  Измерение  ", "FrameMesure1");
-    auto* chk = AddPage<TFrame_Chk>(this, m_pages, "TestTab", "  Поверка  ", "Frame_Chk1");
-    auto* cl = new QVBoxLayout(chk);
+    auto* chk = AddPage<verification::TFrame_Chk>(this, m_pages, "TestTab", "  Поверка  ", "Frame_Chk1");
     auto* report = new verification::TFrame_ReportParam(DataDir() + QStringLiteral("/kt.ini"), chk);
-    // the calibrator line follows the link until the verification page takes it over
-    connect(m_session, &devlink::LinkSession::connected, report, [this, report] {
-        report->SetLink(m_session->Link());
-        report->ShowCalibratorLine(true);
-    });
-    connect(m_session, &devlink::LinkSession::linkLost, report,
-            [report] { report->ShowCalibratorLine(false); });
     auto* result = new TFrame_Chk_result(chk);
     result->setObjectName(QStringLiteral("Frame_Chk_result1"));
-    cl->addWidget(report);
-    cl->addWidget(result);
+    chk->SetSubPages(report, result, {});
     AddPage<device::TFrameArchive>(this, m_pages, "Archive", "  Архив   ", "FrameArchive1");
 }
 
@@ -408,6 +400,21 @@ void TForm_Main::SetReportField(const QString& name, const QString& text)
     if (!edit && field) edit = field->findChild<QLineEdit*>(); // a labelled edit
     if (edit) edit->setText(text);
 }
+
+void TForm_Main::ShowVerificationChart()
+{
+    for (QWidget* w : ProgramWindows())
+        if (w && w->objectName() == QStringLiteral("FormGraphChk")) {
+            w->show();
+            w->raise();
+        }
+}
+
+void TForm_Main::StartVerificationChart(const QString&, const QString&) {}
+
+void TForm_Main::SetVerificationChartUnits(const QString&, const QString&) {}
+
+void TForm_Main::AddVerificationChartPoint(float, float, float) {}
 
 void TForm_Main::OpenThroughDesktop(const QString& urlOrPath)
 {
