@@ -30,12 +30,13 @@ const char* kHelp =
     "Commands on standard input:\n"
     "  set process-temp C | process-pressure KPA | ambient C | reference-type N | reference-unit N\n"
     "      | relay1 X | relay2 X | noise REL | hart-delay MS | source-mv X (-ma, -ohm, -v)\n"
+    "      | input-error-pct P | input-offset X (the device under test on the input)\n"
     "      | meas-CH-gain G | meas-CH-offset X (CH mv, ma, ohm, v, cj)\n"
     "      | emul-CH-gain G | emul-CH-offset X (CH mv, ma, ohm, v, uso)\n"
     "  set-register REG TEXT      reads of REG answer TEXT until REG is written; clear-register REG\n"
     "  clock YYYY-MM-DD HH:MM:SS  sets the calibrator's clock fields (no check, no zone)\n"
     "  fault no-reply N | wrong-checksum N | garbage N | split N   (the next N replies; -1 every reply)\n"
-    "  fault delay MS | fault device-error REG CODE (CODE 0 removes) | fault clear\n"
+    "  fault delay MS | fault device-error REG CODE (CODE 0 removes) | fault no-reply-once REG | fault clear\n"
     "  wire-timing on|off | unplug | plug | status | quit\n";
 
 std::mutex g_out;
@@ -97,6 +98,10 @@ void Command(sim::VirtualCalibrator& vc, const std::string& line)
             f = sim::Faults();
             f.wireTiming = wire;
             vc.Model().ClearDeviceErrors();
+        } else if (kind == "no-reply-once") {
+            int reg = 0;
+            if (!(in >> reg)) return Say("error: fault no-reply-once REG");
+            vc.Model().InjectSilentOnce(reg);
         } else if (kind == "device-error") {
             int reg = 0, code = 0;
             if (!(in >> reg >> code)) return Say("error: fault device-error REG CODE");

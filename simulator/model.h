@@ -35,12 +35,16 @@ public:
     World GetWorld() const;
     void SetWorld(const World& world);
     /// Changes the world by name: "process-temp", "process-pressure", "ambient", "reference-type",
-    /// "reference-unit", "relay1", "relay2", "noise", "hart-delay", "source-mv" (-ma, -ohm, -v), and
+    /// "reference-unit", "relay1", "relay2", "noise", "hart-delay", "source-mv" (-ma, -ohm, -v),
+    /// "input-error-pct", "input-offset" (the device under test), and
     /// the hidden channel errors "meas-mv-gain", "emul-ohm-offset", ... (kMeasChannelNames,
     /// kEmulChannelNames). False for an unknown name.
     bool Set(const std::string& name, double value);
     /// Makes every access to `reg` answer device error `code` (0 removes it).
     void InjectDeviceError(int reg, int code);
+    /// The next access to `reg` gets no reply at all (once).
+    void InjectSilentOnce(int reg);
+    /// Removes the injected device errors and silent replies.
     void ClearDeviceErrors();
 
     /// What the calibrator's registers hold now (for tests and the status command).
@@ -96,6 +100,7 @@ private:
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
     std::mt19937 m_rng;
     std::map<int, int> m_errors;
+    std::map<int, int> m_silentOnce; ///< register → silent replies left
 
     int m_remoteMode = 0;
     int m_measMode = -1;

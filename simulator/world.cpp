@@ -89,6 +89,7 @@ bool LoadScenario(const QString& path, World* w, QString* error)
     w->signalQuantity = QuantityOf(s.value(QStringLiteral("quantity"), QStringLiteral("pressure")).toString());
     if (!Number(s, "phys_min", &w->physMin, error) || !Number(s, "phys_max", &w->physMax, error) ||
         !Number(s, "el_min", &w->elMin, error) || !Number(s, "el_max", &w->elMax, error) ||
+        !Number(s, "error_pct", &w->inputErrorPct, error) || !Number(s, "offset", &w->inputOffset, error) ||
         !Number(s, "source_mv", &w->source[0], error) || !Number(s, "source_ma", &w->source[1], error) ||
         !Number(s, "source_ohm", &w->source[2], error) || !Number(s, "source_v", &w->source[3], error))
         return false;

@@ -75,6 +75,11 @@ struct World {
     Quantity signalQuantity = Quantity::Pressure;
     double physMin = 0, physMax = 1000; ///< Signal: process span
     double elMin = 4, elMax = 20;       ///< Signal: electrical span
+    /// Rtd, Thermocouple, Signal: the error of the device under test. It indicates
+    /// true + inputErrorPct % (of the temperature for Rtd and Thermocouple, of the process span
+    /// for Signal) + inputOffset (°C, or the process quantity's unit).
+    double inputErrorPct = 0;
+    double inputOffset = 0;
     LoopTransmitter loop;
 
     int referenceType = 0;          ///< ExtDeviceType: 0, 42, 13, 43, 81

@@ -81,9 +81,15 @@ public:
 
     bool LinkUp() override { return m.Up(); }
     int ReadInt(int reg, int* value) override { return m.Up() ? Link()->ReadRegisterInt(reg, value) : -1; }
-    int ReadReal(int reg, float* value) override { return m.Up() ? Link()->ReadRegisterReal(reg, value) : -1; }
+    int ReadReal(int reg, float* value) override
+    {
+        return m.Up() ? Link()->ReadRegisterReal(reg, value) : -1;
+    }
     int WriteInt(int reg, int value) override { return m.Up() ? Link()->WriteRegisterInt(reg, value) : -1; }
-    int WriteReal(int reg, float value) override { return m.Up() ? Link()->WriteRegisterReal(reg, value) : -1; }
+    int WriteReal(int reg, float value) override
+    {
+        return m.Up() ? Link()->WriteRegisterReal(reg, value) : -1;
+    }
 
     const sensors::SensorSetup& Setup() override { return Sensor()->Setup(); }
     int StartMeasure() override { return Sensor()->StartMeasure(); }
@@ -93,7 +99,10 @@ public:
     float PhysToEl(float x) override { return Sensor()->PhysToEl(x); }
     float GradToElCJ(int code, float t, float tcj) override { return Sensor()->GradToElCJ(code, t, tcj); }
     int UpdateColdJunction() override { return Sensor()->UpdateColdJunction(); }
-    int ClassTolerance(float t, float* tolerance) override { return m.FrameSensorDT1->GetTolerance(t, tolerance); }
+    int ClassTolerance(float t, float* tolerance) override
+    {
+        return m.FrameSensorDT1->GetTolerance(t, tolerance);
+    }
     float TemperatureUncertainty(const measure::TStatistics& ref, const measure::TStatistics& meas) override
     {
         return m.m_report ? m.m_report->Frame_KT1->PointUncertainty(ref, meas) : kNaN;
@@ -117,8 +126,10 @@ public:
     void StartChart() override
     {
         if (!m.Host()) return;
-        const QString left = m.m_run->CurrentKind() == KindTemperature ? QStringLiteral("°C") : Setup().physUnit;
-        const QString right = m.m_run->CurrentKind() == KindTemperature ? QStringLiteral("°C") : QStringLiteral("%");
+        const QString left =
+            m.m_run->CurrentKind() == KindTemperature ? QStringLiteral("°C") : Setup().physUnit;
+        const QString right =
+            m.m_run->CurrentKind() == KindTemperature ? QStringLiteral("°C") : QStringLiteral("%");
         m.Host()->StartVerificationChart(left, right);
     }
     void PointTaken() override
@@ -135,7 +146,10 @@ public:
     {
         if (m.Host()) m.Host()->Session().ClearRelays();
     }
-    void ProcessPendingUpdates() override { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+    void ProcessPendingUpdates() override
+    {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
     void Message(int n) override { platform::ErrorMessage(n); }
     void Wait(int ms) override { platform::BlockingDelay(ms); }
 
@@ -239,7 +253,8 @@ void TFrame_Chk::BuildProcedure(QWidget* tab, const QString& polynomsPath)
     pl->addWidget(rb_IsCalibr);
     pn_PovType = Named(new QFrame(tab), "pn_PovType");
     auto* tl = new QHBoxLayout(pn_PovType);
-    rb_Is_NOT_Periodic = Named(new QRadioButton(QStringLiteral("первичная"), pn_PovType), "rb_Is_NOT_Periodic");
+    rb_Is_NOT_Periodic =
+        Named(new QRadioButton(QStringLiteral("первичная"), pn_PovType), "rb_Is_NOT_Periodic");
     rb_IsPeriodic = Named(new QRadioButton(QStringLiteral("периодическая"), pn_PovType), "rb_IsPeriodic");
     tl->addWidget(rb_Is_NOT_Periodic);
     tl->addWidget(rb_IsPeriodic);
@@ -360,7 +375,8 @@ void TFrame_Chk::BuildProcedure(QWidget* tab, const QString& polynomsPath)
         auto [box, f] = sensorBox(pn_Main_DT, "GroupBoxDT", " Поверяемый датчик температуры ");
         FrameSensorDT1 = Named(f, "FrameSensorDT1");
         l->addWidget(box);
-        GroupBoxWorkDiap = Named(new QGroupBox(QStringLiteral(" Рабочий диапазон "), pn_Main_DT), "GroupBoxWorkDiap");
+        GroupBoxWorkDiap =
+            Named(new QGroupBox(QStringLiteral(" Рабочий диапазон "), pn_Main_DT), "GroupBoxWorkDiap");
         auto* wl = new QHBoxLayout(GroupBoxWorkDiap);
         ed_DT_min = Named(new QLineEdit(QStringLiteral("0"), GroupBoxWorkDiap), "ed_DT_min");
         ed_DT_max = Named(new QLineEdit(QStringLiteral("0"), GroupBoxWorkDiap), "ed_DT_max");
@@ -468,9 +484,12 @@ bool TFrame_Chk::Up() const
 sensors::TFrameSensor* TFrame_Chk::CurrentSensor() const
 {
     switch (m_run->CurrentKind()) {
-    case KindTemperature: return FrameSensorDT1;
-    case KindSecondary: return FrameSensor_SC;
-    default: return FrameSensorDD;
+    case KindTemperature:
+        return FrameSensorDT1;
+    case KindSecondary:
+        return FrameSensor_SC;
+    default:
+        return FrameSensorDD;
     }
 }
 
@@ -658,8 +677,9 @@ void TFrame_Chk::ShowPoint()
                                                                                                : QString());
     const float ratio = m_run->Ratio();
     lab_TUR->setText(std::isfinite(ratio) ? sensors::FixedText(ratio, 1) : QString());
-    SetColour(lab_TUR, std::isfinite(ratio) && ratio < kMinTestUncertaintyRatio ? kFailColour
-                                                                               : palette().color(QPalette::WindowText));
+    SetColour(lab_TUR, std::isfinite(ratio) && ratio < kMinTestUncertaintyRatio
+                           ? kFailColour
+                           : palette().color(QPalette::WindowText));
     // a tolerance the class gives follows the reference; a typed one stays as typed
     if (m_run->ToleranceFromClass()) SetToleranceText(sensors::FixedText(p.tolerance, std::max(n, 2)));
     lb_Err_meas->setText(sensors::FixedText(p.error, n));

@@ -39,14 +39,15 @@ class TFrame_Chk : public devlink::TDeviceFrame {
 public:
     /// `polynomsPath`: the characteristic library of the three sensor descriptions (empty: the
     /// program's folder).
-    explicit TFrame_Chk(devlink::IPageHost* host, QWidget* parent = nullptr, const QString& polynomsPath = {});
+    explicit TFrame_Chk(devlink::IPageHost* host, QWidget* parent = nullptr,
+                        const QString& polynomsPath = {});
     ~TFrame_Chk() override;
 
     /// What the page asks of the results page.
     struct ResultsHooks {
-        std::function<void()> refresh;                  ///< RefreshResults
+        std::function<void()> refresh;                      ///< RefreshResults
         std::function<void(bool periodic)> resetInspection; ///< ResetInspection
-        std::function<void(bool on)> setVerification;   ///< isVerification := on
+        std::function<void(bool on)> setVerification;       ///< isVerification := on
     };
     /// Places the report parameters page on the first tab and the results page on the third; the
     /// page tells the first the kind and the link state, and the second the mode.

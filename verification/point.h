@@ -26,8 +26,8 @@ float UncertaintyInErrorUnit(int kind, float u, float rangeLow, float rangeHigh)
 
 /// The verdict of a point, the limit and the test uncertainty ratio it was judged with.
 struct PointVerdict {
-    float limit = 0;  ///< tolerance × the error coefficient of a pressure sensor
-    float ratio = 0;  ///< tolerance / U in the error's unit; NaN when U is unknown
+    float limit = 0; ///< tolerance × the error coefficient of a pressure sensor
+    float ratio = 0; ///< tolerance / U in the error's unit; NaN when U is unknown
     bool pass = false;
 };
 

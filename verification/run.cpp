@@ -84,10 +84,17 @@ int TVerificationRun::Start()
     m_ready = false;
     int r = -1;
     switch (m_kind) {
-    case KindPressure: r = StartPressure(); break;
-    case KindTemperature: r = StartTemperature(); break;
-    case KindSecondary: r = StartSecondary(); break;
-    default: break;
+    case KindPressure:
+        r = StartPressure();
+        break;
+    case KindTemperature:
+        r = StartTemperature();
+        break;
+    case KindSecondary:
+        r = StartSecondary();
+        break;
+    default:
+        break;
     }
     if (r != 0) return -1;
     m_io.StartChart();
@@ -250,10 +257,12 @@ TVerificationRun::TickOutcome TVerificationRun::Tick()
 
     switch (m_kind) {
     case KindPressure:
-        p.uncertainty = sensors::UncertaintyPressure(m_refWindow, m_measWindow, std::fabs(s.rangeMax - s.rangeMin),
-                                                     m_data.pressureStandardClass);
+        p.uncertainty = sensors::UncertaintyPressure(
+            m_refWindow, m_measWindow, std::fabs(s.rangeMax - s.rangeMin), m_data.pressureStandardClass);
         break;
-    case KindTemperature: p.uncertainty = m_io.TemperatureUncertainty(m_refWindow, m_measWindow); break;
+    case KindTemperature:
+        p.uncertainty = m_io.TemperatureUncertainty(m_refWindow, m_measWindow);
+        break;
     default:
         // the current error at the current the previous tick read
         p.uncertainty = sensors::UncertaintySecondary(m_measWindow, sensors::OwnError(s),
@@ -263,8 +272,8 @@ TVerificationRun::TickOutcome TVerificationRun::Tick()
     p.measuredSignal = m_manualMeasured ? m_io.PhysToEl(p.measured) : s.lastReading;
 
     const PointVerdict v =
-        JudgePoint(m_kind, p.error, p.tolerance, p.uncertainty, p.rangeLow, p.rangeHigh, m_data.errorCoefficient,
-                   static_cast<DecisionRule>(m_data.decisionRule));
+        JudgePoint(m_kind, p.error, p.tolerance, p.uncertainty, p.rangeLow, p.rangeHigh,
+                   m_data.errorCoefficient, static_cast<DecisionRule>(m_data.decisionRule));
     p.pass = v.pass ? 1 : 0;
     m_ratio = v.ratio;
     m_ready = std::isfinite(p.error);
@@ -295,7 +304,8 @@ int TVerificationRun::EmulatedValueChanged(float value)
         ResetWindows();
         m_ready = false;
     }
-    if (m_running && m_io.LinkUp()) return m_io.WriteReal(devlink::EmulValue, p.referenceSignal) == 0 ? 0 : -1;
+    if (m_running && m_io.LinkUp())
+        return m_io.WriteReal(devlink::EmulValue, p.referenceSignal) == 0 ? 0 : -1;
     return 0;
 }
 
@@ -307,7 +317,8 @@ int TVerificationRun::AddPoint(ResultList& list) const
 
 float TVerificationRun::UncertaintyInErrorUnit() const
 {
-    return verification::UncertaintyInErrorUnit(m_kind, m_point.uncertainty, m_point.rangeLow, m_point.rangeHigh);
+    return verification::UncertaintyInErrorUnit(m_kind, m_point.uncertainty, m_point.rangeLow,
+                                                m_point.rangeHigh);
 }
 
 } // namespace verification

@@ -55,7 +55,8 @@ public:
     virtual int ClassTolerance(float t, float* tolerance) = 0;
     /// Kind 1: the expanded uncertainty from the temperature calibrator selection; NaN when the
     /// reference thermometer's type is not rated at the measured temperature.
-    virtual float TemperatureUncertainty(const measure::TStatistics& ref, const measure::TStatistics& meas) = 0;
+    virtual float TemperatureUncertainty(const measure::TStatistics& ref,
+                                         const measure::TStatistics& meas) = 0;
     /// Kind 2: the error of a current reading (mA) in the current input's physical unit, and the
     /// current input's range ends.
     virtual float CurrentError(float mA) = 0;

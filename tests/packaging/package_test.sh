@@ -43,6 +43,7 @@ cat >"$tmp/expected" <<TABLE
 -rw-r--r-- ./usr/share/icons/hicolor/scalable/apps/$id.svg
 -rw-r--r-- ./usr/share/lintian/overrides/lorikws
 -rw-r--r-- ./usr/share/lorikws/scenarios/bench.ini
+-rw-r--r-- ./usr/share/lorikws/scenarios/furnace.ini
 -rw-r--r-- ./usr/share/lorikws/scenarios/hart.ini
 -rw-r--r-- ./usr/share/lorikws/scenarios/loop.ini
 -rw-r--r-- ./usr/share/lorikws/scenarios/pressure.ini

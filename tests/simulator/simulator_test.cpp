@@ -1,5 +1,6 @@
 // The virtual calibrator end to end through the link over its pseudo-terminal.
 #include "link/registers.h"
+#include "polynoms/characteristics.h"
 #include "simulator/virtualcalibrator.h"
 #include "tests/support/sim_fixture.h"
 
@@ -299,7 +300,7 @@ TEST(SimulatorLoop, ThermocoupleEmulationIntoTransmitter)
 
 TEST(Scenarios, EveryBundledScenarioLoadsAndBadOnesAreExplained)
 {
-    for (const char* name : {"bench", "pressure", "loop", "hart", "calibration"}) {
+    for (const char* name : {"bench", "pressure", "loop", "hart", "calibration", "furnace"}) {
         sim::World w;
         QString error;
         EXPECT_TRUE(sim::LoadScenario(sim::VirtualCalibrator::ScenarioPath(QString::fromLatin1(name)), &w, &error))
@@ -315,4 +316,75 @@ TEST(Scenarios, EveryBundledScenarioLoadsAndBadOnesAreExplained)
     EXPECT_FALSE(sim::LoadScenario(f.fileName(), &w, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("process_temp")));
     EXPECT_FALSE(sim::LoadScenario(dir.filePath(QStringLiteral("missing.ini")), &w, &error));
+}
+
+TEST(SimulatorDeviceUnderTest, ReadsWithItsOwnError)
+{
+    struct Row {
+        const char* name;
+        sim::Input input;
+        int code, measMode;
+        double errorPct, offset;
+        double indicated; ///< the temperature it indicates, or the current
+    } rows[] = {
+        {"rtd offset", sim::Input::Rtd, 0, MeasResistanceOhm, 0, 0.5, 200.5},
+        {"rtd percent", sim::Input::Rtd, 0, MeasResistanceOhm, 1, 0, 202},
+        {"thermocouple offset", sim::Input::Thermocouple, 8, MeasVoltageMv, 0, 2, 202}, // cold end at 20 °C
+        // 500 kPa of 0..1000 kPa, 1 % of the span high: 51 % of 4..20 mA
+        {"signal percent of span", sim::Input::Signal, 0, MeasCurrentMa, 1, 0, 12.16},
+        {"signal offset", sim::Input::Signal, 0, MeasCurrentMa, 0, -100, 10.4}, // 400 kPa
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        double expected = r.indicated;
+        if (r.input == sim::Input::Rtd) polynoms::TempToEl(r.code, r.indicated, &expected);
+        if (r.input == sim::Input::Thermocouple) {
+            double e = 0, cold = 0;
+            polynoms::TempToEl(r.code, r.indicated, &e);
+            polynoms::TempToEl(r.code, 20, &cold);
+            expected = e - cold;
+        }
+        sim::World w;
+        w.noise = 0;
+        w.ambient = {20, 0, 600, 0};
+        w.processTemp = {200, 0, 600, 0};
+        w.processPressure = {500, 0, 600, 0};
+        w.input = r.input;
+        w.code = r.code;
+        w.inputErrorPct = r.errorPct;
+        w.inputOffset = r.offset;
+        sim::VirtualCalibrator vc(w);
+        ASSERT_EQ(vc.Start(), 0);
+        TInterface link;
+        link.Frames().Initialise(vc.PortPath(), 115200, 1, 150);
+        ASSERT_EQ(link.WriteRegisterInt(MeasMode, r.measMode), 0);
+        float v = 0;
+        ASSERT_EQ(link.ReadRegisterReal(MeasuredValue, &v), 0);
+        EXPECT_NEAR(v, expected, 1e-4);
+    }
+}
+
+TEST(SimulatorFaults, OneSilentReplyOnOneRegisterIsNotADeviceError)
+{
+    sim::World w;
+    w.referenceType = ExtReferenceThermometer;
+    sim::VirtualCalibrator vc(w);
+    ASSERT_EQ(vc.Start(), 0);
+    TInterface link;
+    std::vector<int> lost;
+    link.Frames().Initialise(vc.PortPath(), 115200, 1, 150);
+    link.Frames().SetLinkLost([&](int r) { lost.push_back(r); });
+    float v = 0;
+    vc.Model().InjectSilentOnce(ExtDeviceValue);
+    EXPECT_EQ(link.ReadRegisterReal(MeasuredValue, &v), 0); // another register answers
+    EXPECT_EQ(link.ReadRegisterReal(ExtDeviceValue, &v), -1);
+    EXPECT_EQ(link.LastResult(), -3);
+    EXPECT_EQ(lost, std::vector<int>{-3});
+    EXPECT_EQ(link.ReadRegisterReal(ExtDeviceValue, &v), 0); // once only
+    // the reference taken away is the calibrator's own answer: device error 14
+    vc.Model().Set("reference-type", ExtNone);
+    EXPECT_EQ(link.ReadRegisterReal(ExtDeviceValue, &v), -1);
+    EXPECT_EQ(link.LastResult(), -4);
+    EXPECT_EQ(link.DeviceErrorCode(), 14);
+    EXPECT_EQ(lost.size(), 1u);
 }

@@ -382,8 +382,10 @@ TEST_F(Run, GuardBandJudgesTheErrorWithUInPercentOfTheRange)
     EXPECT_FLOAT_EQ(UncertaintyInErrorUnit(KindPressure, 0.001f, 0, 1), 0.1f);
     EXPECT_FLOAT_EQ(UncertaintyInErrorUnit(KindTemperature, 0.2f, -200, 600), 0.2f);
     EXPECT_TRUE(std::isnan(UncertaintyInErrorUnit(KindSecondary, 0.2f, 5, 5)));
-    const PointVerdict simple = JudgePoint(KindPressure, 0.45f, 0.5f, 0.001f, 0, 1, 0, DecisionRule::SimpleAcceptance);
-    const PointVerdict guarded = JudgePoint(KindPressure, 0.45f, 0.5f, 0.001f, 0, 1, 0, DecisionRule::GuardBand);
+    const PointVerdict simple =
+        JudgePoint(KindPressure, 0.45f, 0.5f, 0.001f, 0, 1, 0, DecisionRule::SimpleAcceptance);
+    const PointVerdict guarded =
+        JudgePoint(KindPressure, 0.45f, 0.5f, 0.001f, 0, 1, 0, DecisionRule::GuardBand);
     EXPECT_TRUE(simple.pass);
     EXPECT_FALSE(guarded.pass); // 0.45 + 0.1 > 0.5
     EXPECT_FLOAT_EQ(guarded.ratio, 5.0f);
@@ -441,7 +443,7 @@ TEST_F(Run, AFailedReferenceReadingStopsOnceAndKeepsThePoint)
     EXPECT_TRUE(std::isnan(run.Point().reference));
     EXPECT_FLOAT_EQ(run.Point().measured, 0.5f);
     EXPECT_EQ(io.writes, (std::vector<std::string>{"stop-signal", std::to_string(devlink::EmulValue) + "=" +
-                                                                       std::to_string(0.0f)}));
+                                                                      std::to_string(0.0f)}));
     EXPECT_EQ(run.Tick(), TVerificationRun::TickOutcome::Idle);
     EXPECT_EQ(io.messages.size(), 1u);
 }
