@@ -1,0 +1,344 @@
+// The verification page against the virtual calibrator's bundled scenarios, through a fake page
+// host: temperature points with their own class tolerances, the pressure reference's unit, the
+// typed tolerance kept, a reference or a link lost in a run, and a full results list.
+#include "link/registers.h"
+#include "platform/delay.h"
+#include "platform/messageservice.h"
+#include "reports/protocoldata.h"
+#include "sensors/sensorframe.h"
+#include "simulator/virtualcalibrator.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/scoped_env.h"
+#include "verification/chkframe.h"
+#include "verification/ktframe.h"
+#include "verification/reportparam.h"
+#include "verification/results.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QRadioButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+using namespace verification;
+using devlink::LinkSession;
+
+namespace {
+
+sim::World Scenario(const char* name)
+{
+    sim::World w;
+    QString error;
+    EXPECT_TRUE(
+        sim::LoadScenario(sim::VirtualCalibrator::ScenarioPath(QString::fromLatin1(name)), &w, &error))
+        << error.toStdString();
+    return w;
+}
+
+class Chk : public ::testing::Test {
+protected:
+    explicit Chk(sim::World w) : vc(std::move(w)) {}
+    void SetUp() override
+    {
+        ASSERT_EQ(vc.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
+        ASSERT_EQ(host.Connect(vc.PortPath()), LinkSession::Handshake::Connected);
+        ClearRows(Results());
+        reports::ProtocolData& d = reports::Protocol();
+        d.errorCoefficient = 0;
+        d.decimals = 3;
+        page = std::make_unique<TFrame_Chk>(&host, nullptr, QStringLiteral(POLYNOMS_LIBRARY));
+        report = new TFrame_ReportParam(dir.filePath(QStringLiteral("kt.ini")), page.get());
+        page->SetSubPages(report, nullptr, {[this] { ++refreshes; }, {}, {}});
+        page->show();
+        messages.Clear();
+    }
+    void TearDown() override
+    {
+        page.reset();
+        ClearRows(Results());
+    }
+    void Ticks(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            page->Timer_ProcessingTimer();
+    }
+    void Tolerance(const char* text) { page->ed_Err_ok->setText(QString::fromUtf8(text)); }
+    int Count(const QString& text) const
+    {
+        int n = 0;
+        for (const QString& t : messages.Texts())
+            n += t == text;
+        return n;
+    }
+
+    testsupport::ScopedSimDir simDir;
+    platform::ScopedMessageRecorder messages;
+    platform::ScopedNoDelay noDelay;
+    QTemporaryDir dir;
+    sim::VirtualCalibrator vc;
+    testsupport::FakePageHost host;
+    std::unique_ptr<TFrame_Chk> page;
+    TFrame_ReportParam* report = nullptr;
+    int refreshes = 0;
+};
+
+class Bench : public Chk {
+protected:
+    Bench() : Chk(Scenario("bench")) {}
+    void SetUp() override
+    {
+        Chk::SetUp();
+        page->cb_TypePov->setCurrentIndex(KindTemperature);
+        page->FrameSensorDT1->cbClassTS->setCurrentIndex(1); // Pt100, class A
+    }
+};
+
+class Pressure : public Chk {
+protected:
+    Pressure(int pending = 3) : Chk(World(pending)) {}
+    static sim::World World(int pending)
+    {
+        sim::World w = Scenario("pressure");
+        w.processPressure = {500, 0, 120, 0}; // 0.5 МПа, steady
+        w.referencePendingReads = pending;
+        return w;
+    }
+};
+
+class PressureLate : public Pressure {
+protected:
+    PressureLate() : Pressure(25) {}
+};
+
+class Furnace : public Chk {
+protected:
+    Furnace() : Chk(Scenario("furnace")) {}
+};
+
+} // namespace
+
+TEST_F(Bench, ThreeBathTemperaturesGiveThreeRowsWithTheirOwnTolerances)
+{
+    // before any reading the class is judged at 0 °C
+    EXPECT_EQ(page->ed_Err_ok->text(), QStringLiteral("0.15"));
+    EXPECT_EQ(page->ed_DT_min->text(), QStringLiteral("-100"));
+    EXPECT_EQ(page->lab_Err_ok_unit->text(), QStringLiteral("°C"));
+    page->btn_StartClick();
+    ASSERT_TRUE(page->Run().Running());
+    EXPECT_TRUE(page->btn_Stop->isVisible());
+    EXPECT_FALSE(page->cb_TypePov->isEnabled());
+    EXPECT_EQ(host.chartStarts, 1);
+    EXPECT_EQ(host.chartTitles, (QStringList{QStringLiteral("°C"), QStringLiteral("°C")}));
+    for (double t : {50.0, 100.0, 200.0}) {
+        vc.Model().Set("process-temp", t);
+        Ticks(3);
+        ASSERT_TRUE(page->Btn_ToReport->isEnabled()) << t;
+        page->Btn_ToReportClick();
+    }
+    ASSERT_EQ(Results().count, 3);
+    EXPECT_EQ(refreshes, 3);
+    for (int i = 0; i < 3; ++i) {
+        const ResultRow& r = Results().rows[i];
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(r.reference, i == 0 ? 50 : i * 100, 0.5);
+        EXPECT_NEAR(r.tolerance, 0.15f + 0.002f * std::fabs(r.reference), 1e-4); // class A at its reference
+        EXPECT_NEAR(r.error, r.measured - r.reference, 1e-5);
+        EXPECT_EQ(r.pass, 1);
+        EXPECT_TRUE(std::isfinite(r.uncertainty));
+        EXPECT_GT(r.uncertainty, 0);
+    }
+    EXPECT_EQ(page->ed_Err_ok->text(), QStringLiteral("0.550"));
+    EXPECT_EQ(host.chartPoints.size(), 9u);
+    EXPECT_EQ(page->PageControl_Chk->tabText(2), QStringLiteral("   Результаты (3/200)   "));
+
+    // typed, the permissible error stays what was typed
+    page->btn_StopClick();
+    Tolerance("0.3");
+    page->btn_StartClick();
+    Ticks(2);
+    EXPECT_FLOAT_EQ(page->Run().Point().tolerance, 0.3f);
+    EXPECT_EQ(page->ed_Err_ok->text(), QStringLiteral("0.3"));
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join(u'|').toStdString();
+}
+
+TEST_F(Bench, AnUnratedReferenceThermometerShowsNoUncertaintyButThePointMayBeAdded)
+{
+    // the error by type, of a type rated up to 150 °C only
+    report->Frame_KT1->rb_RETAN_errByType->setChecked(true);
+    report->Frame_KT1->rb_RETAN_Click();
+    report->Frame_KT1->cb_RETAN_type->setCurrentIndex(report->Frame_KT1->cb_RETAN_type->count() - 1);
+    vc.Model().Set("process-temp", 200);
+    page->btn_StartClick();
+    ASSERT_TRUE(page->Run().Running());
+    Ticks(2);
+    EXPECT_TRUE(std::isnan(page->Run().Point().uncertainty));
+    EXPECT_EQ(page->lab_U->text(), QStringLiteral("<<<.<<<"));
+    EXPECT_EQ(page->lab_U->toolTip(),
+              QStringLiteral("Погрешность эталона не нормирована при этой температуре"));
+    EXPECT_TRUE(page->Btn_ToReport->isEnabled());
+    page->Btn_ToReportClick();
+    ASSERT_EQ(Results().count, 1);
+    EXPECT_TRUE(std::isnan(Results().rows[0].uncertainty));
+    EXPECT_EQ(Results().rows[0].pass, 1);
+}
+
+TEST_F(Pressure, ReferenceInKilopascalsAndTheTypedToleranceKept)
+{
+    reports::Protocol().decimals = 0;
+    Tolerance("0.25");
+    page->btn_StartClick();
+    ASSERT_TRUE(page->Run().Running());
+    EXPECT_FLOAT_EQ(page->Run().RefUnitRatio(), 0.001f);
+    Ticks(5);
+    const ResultRow& p = page->Run().Point();
+    EXPECT_NEAR(p.reference, 0.5, 0.001);
+    EXPECT_NEAR(p.measured, 0.5, 0.001);
+    EXPECT_FLOAT_EQ(p.tolerance, 0.25f);
+    EXPECT_EQ(page->ed_Err_ok->text(), QStringLiteral("0.25")); // shown "as typed", not as "0"
+    EXPECT_EQ(p.pass, 1);
+    EXPECT_EQ(page->lab_Err_unit->text(), QStringLiteral("%"));
+    EXPECT_EQ(page->lab_Etl_fiz_unit->text(), QStringLiteral("МПа"));
+    const reports::ProtocolData& d = reports::Protocol();
+    EXPECT_FLOAT_EQ(d.device.permissibleError, 0.25f);
+    EXPECT_FLOAT_EQ(d.device.signalLow, 4);
+    EXPECT_FLOAT_EQ(d.device.signalHigh, 20);
+    EXPECT_EQ(d.verificationType, KindPressure);
+}
+
+TEST_F(PressureLate, AUnitStillUnknownLeavesTheRatioAtOne)
+{
+    Tolerance("0.5");
+    const int waits = noDelay.Count();
+    page->btn_StartClick();
+    ASSERT_TRUE(page->Run().Running());
+    EXPECT_FLOAT_EQ(page->Run().RefUnitRatio(), 1.0f);
+    EXPECT_EQ(noDelay.Count() - waits, kUnitPolls + 1); // 20 unit waits and the settling of the input
+}
+
+TEST_F(Pressure, NoToleranceOrNoReferenceRefusesTheStart)
+{
+    page->btn_StartClick();
+    EXPECT_FALSE(page->Run().Running());
+    EXPECT_EQ(messages.Texts(), (QStringList{QStringLiteral("Не указан параметр"),
+                                             QStringLiteral("Не указана допустимая погрешность!")}));
+    messages.Clear();
+    Tolerance("0.5");
+    vc.Model().Set("reference-type", 0);
+    page->btn_StartClick();
+    EXPECT_FALSE(page->Run().Running());
+    EXPECT_EQ(messages.Texts(), QStringList{QStringLiteral("Не подключен эталон давления!")});
+}
+
+TEST_F(Pressure, AReferenceLostInARunStopsItOnceAndKeepsTheRows)
+{
+    Tolerance("0.5");
+    page->btn_StartClick();
+    Ticks(2);
+    page->Btn_ToReportClick();
+    ASSERT_EQ(Results().count, 1);
+    vc.Model().Set("reference-type", 0); // the calibrator answers device error 14
+    Ticks(3);
+    EXPECT_FALSE(page->Run().Running());
+    EXPECT_EQ(messages.Texts(), QStringList{QStringLiteral("Не подключен эталон !")});
+    EXPECT_TRUE(host.IsConnected());
+    EXPECT_EQ(Results().count, 1);
+    EXPECT_FALSE(page->Btn_ToReport->isEnabled());
+    EXPECT_TRUE(page->btn_Start->isVisible());
+    EXPECT_TRUE(page->btn_Start->isEnabled());
+    EXPECT_EQ(vc.Model().State().measMode, -1);
+}
+
+TEST_F(Pressure, ALinkLostInARunStopsItWithOneMessageAndNoWrite)
+{
+    struct Row {
+        const char* name;
+        std::function<void(sim::VirtualCalibrator&)> lose;
+    } rows[] = {
+        // one silent reply on the reference's register: that is the link, not the reference
+        {"no reply once",
+         [](sim::VirtualCalibrator& c) { c.Model().InjectSilentOnce(devlink::ExtDeviceValue); }},
+        // silence: every write the stop tried would still reach the calibrator
+        {"silence",
+         [](sim::VirtualCalibrator& c) {
+             sim::Faults f;
+             f.noReply = -1;
+             c.SetFaults(f);
+         }},
+        {"unplugged", [](sim::VirtualCalibrator& c) { c.Unplug(); }},
+    };
+    Tolerance("0.5");
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        if (!host.IsConnected()) {
+            vc.SetFaults({});
+            if (!vc.Transport().Plugged()) {
+                ASSERT_EQ(vc.Plug(), 0);
+            }
+            ASSERT_EQ(host.Connect(vc.PortPath()), LinkSession::Handshake::Connected);
+        }
+        messages.Clear();
+        page->btn_StartClick();
+        ASSERT_TRUE(page->Run().Running());
+        Ticks(1);
+        const size_t writes = vc.Model().Writes().size();
+        r.lose(vc);
+        Ticks(3);
+        EXPECT_FALSE(page->Run().Running());
+        EXPECT_FALSE(host.IsConnected());
+        EXPECT_EQ(messages.Texts(), QStringList{QStringLiteral("Обрыв связи с ЛОРИК!")});
+        EXPECT_EQ(vc.Model().Writes().size(), writes);
+        EXPECT_FALSE(page->btn_Start->isEnabled());
+        EXPECT_FALSE(page->Btn_ToReport->isEnabled());
+    }
+}
+
+TEST_F(Pressure, TheListTakesTwoHundredPoints)
+{
+    Tolerance("0.5");
+    for (int i = 0; i < kMaxRows - 1; ++i)
+        ASSERT_GT(AppendRow(Results(), ResultRow{}), 0);
+    page->ResultsChanged();
+    page->btn_StartClick();
+    Ticks(2);
+    ASSERT_TRUE(page->Btn_ToReport->isEnabled());
+    page->Btn_ToReportClick();
+    EXPECT_EQ(Results().count, kMaxRows);
+    EXPECT_FALSE(page->Btn_ToReport->isEnabled());
+    EXPECT_EQ(page->Btn_ToReport->toolTip(), QStringLiteral("Список результатов заполнен (200)"));
+    EXPECT_EQ(page->PageControl_Chk->tabText(2), QStringLiteral("   Результаты (200/200)   "));
+    Ticks(1);
+    EXPECT_FALSE(page->Btn_ToReport->isEnabled());
+    // a row removed on the results page: room for one more
+    RemoveRow(Results(), 0);
+    page->PageControl_Chk->setCurrentIndex(2);
+    page->PageControl_Chk->setCurrentIndex(1);
+    EXPECT_TRUE(page->Btn_ToReport->isEnabled());
+    EXPECT_TRUE(page->Btn_ToReport->toolTip().isEmpty());
+}
+
+TEST_F(Furnace, AThermocoupleWithAutomaticColdJunctionReadsItsOwnError)
+{
+    page->cb_TypePov->setCurrentIndex(KindTemperature);
+    sensors::TFrameSensor* s = page->FrameSensorDT1;
+    s->cbType->setCurrentIndex(1);
+    s->cb_TP->setCurrentIndex(1); // type K
+    s->cbIsAutoCompens->setChecked(true);
+    s->cbTypeChange();
+    page->btn_StartClick();
+    ASSERT_TRUE(page->Run().Running());
+    Ticks(3);
+    const ResultRow& p = page->Run().Point();
+    EXPECT_NEAR(p.reference, 400, 0.5);
+    EXPECT_NEAR(p.error, 0.8, 0.1);     // the furnace's thermocouple reads 0.8 °C high
+    EXPECT_NEAR(p.tolerance, 0.0075f * p.reference, 1e-4); // class 2 at 400 °C: 0.0075·t
+    EXPECT_EQ(p.pass, 1);
+    EXPECT_NEAR(s->Setup().coldJunctionTemp, 23, 0.5);
+}
