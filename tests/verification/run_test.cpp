@@ -466,3 +466,20 @@ TEST_F(Run, ALostLinkStopsWithoutAWriteOrAMessageOfItsOwn)
     EXPECT_TRUE(io.writes.empty());
     EXPECT_EQ(io.runningCalls, (std::vector<bool>{true, false}));
 }
+
+TEST_F(Run, TypedReadingsLeaveTheCalibratorAlone)
+{
+    run.SetTypedTolerance(0.5f);
+    run.SetManualReference(true);
+    run.SetManualMeasured(true);
+    run.SetTypedReference(0.5f);
+    run.SetTypedMeasured(0.503f);
+    ASSERT_EQ(run.Start(), 0);
+    run.Tick();
+    EXPECT_EQ(io.starts, 0);
+    EXPECT_TRUE(io.reads.empty());
+    EXPECT_FLOAT_EQ(run.RefUnitRatio(), 1.0f); // a typed reference is in the sensor's unit
+    EXPECT_NEAR(run.Point().error, 0.3f, 1e-4);
+    EXPECT_FLOAT_EQ(run.Point().measuredSignal, io.PhysToEl(0.503f));
+    EXPECT_EQ(run.Point().pass, 1);
+}
