@@ -29,6 +29,10 @@ public:
     /// Opens a web address, a file or a folder through the desktop.
     virtual void OpenThroughDesktop(const QString& urlOrPath) = 0;
 
+    // The Measurement page:
+    /// The per-user data folder (the page keeps its measurement journals in "journal/" there).
+    virtual QString DataDir() const = 0;
+
     /// Shorthands for the session's link and flag.
     TInterface* Link() { return Session().Link(); }
     bool IsConnected() { return Session().IsConnected(); }

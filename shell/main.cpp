@@ -1,8 +1,8 @@
 // lorikws: the workstation program.
+#include "measure/graphchk.h"
 #include "shell/aboutwindow.h"
 #include "shell/boxes.h"
 #include "shell/calcwindow.h"
-#include "shell/chartwindow.h"
 #include "shell/components.h"
 #include "shell/ktwindow.h"
 #include "shell/mainwindow.h"
@@ -27,7 +27,7 @@ int main(int argc, char** argv)
         // The other windows are top-level windows of their own (each walked once by the project).
         shell::TForm_About about;
         shell::TForm_KT kt;
-        shell::TFormGraphChk chart;
+        measure::TFormGraphChk chart;
         shell::TFormHelpCalcTCTP calculator;
         shell::ProgramWindows().assign({&main, &about, &kt, &chart, &calculator});
 

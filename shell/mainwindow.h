@@ -50,6 +50,7 @@ public:
     bool AdminMode() const override { return m_options.admin; }
     bool DebugMode() const override { return m_options.debug; }
     void OpenThroughDesktop(const QString& urlOrPath) override;
+    QString DataDir() const override;
 
     /// The program ends as soon as its message loop starts (the "save_lng" switch).
     bool EndAtStart() const { return m_options.saveLanguage; }

@@ -27,6 +27,7 @@ public:
     bool AdminMode() const override { return admin; }
     bool DebugMode() const override { return debug; }
     void OpenThroughDesktop(const QString& urlOrPath) override { opened << urlOrPath; }
+    QString DataDir() const override { return dataDir; }
 
     int noLinkMessages = 0;
     std::vector<QWidget*> wrongFields;
@@ -34,6 +35,7 @@ public:
     QStringList opened;
     bool admin = false;
     bool debug = false;
+    QString dataDir; ///< the data folder the host gives (a test's temporary folder)
 
 private:
     devlink::LinkSession m_session;
