@@ -19,11 +19,15 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStyle>
+#include <QStyleOptionGraphicsItem>
 #include <QToolButton>
 #include <QToolTip>
 #include <QValueAxis>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 namespace measure {
 
@@ -33,6 +37,7 @@ public:
     TSeriesItem(TChartView* view, QGraphicsItem* parent) : QGraphicsItem(parent), m_view(view)
     {
         setZValue(10);
+        setFlag(QGraphicsItem::ItemUsesExtendedStyleOption); // the exposed part comes with each paint
     }
     QRectF boundingRect() const override { return m_rect; }
     void SetRect(const QRectF& r)
@@ -45,6 +50,7 @@ public:
 private:
     TChartView* m_view;
     QRectF m_rect;
+    QImage m_canvas; // the dense runs of the last paint, one pixel per plot pixel
 };
 
 namespace {
@@ -56,6 +62,15 @@ double NiceStep(double raw)
     const double p = std::pow(10.0, std::floor(std::log10(raw)));
     for (double m : {1.0, 2.0, 5.0, 10.0})
         if (m * p >= raw) return m * p;
+    return 10 * p;
+}
+
+// 1, 2 or 5 times a power of ten (any power), at least `raw` > 0.
+double NiceReal(double raw)
+{
+    const double p = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * p >= raw * (1 - 1e-12)) return m * p;
     return 10 * p;
 }
 
@@ -79,33 +94,134 @@ QString ChooseWithDialog(QWidget* parent, const SaveRequest& r)
 
 } // namespace
 
-void TSeriesItem::paint(QPainter* p, const QStyleOptionGraphicsItem*, QWidget*)
+namespace {
+
+// The columns of the plot area a paint redraws (a strip, or all of them).
+struct Strip {
+    int first, last; // plot columns, first <= last
+};
+
+// Draws one run of points (no gap inside), in pixels of the chart.
+//
+// A sparse series (fewer points over the range than a quarter of the plot's columns) is drawn as a
+// polyline. A dense one (a long series, decimated or not) is drawn into `canvas` column by column:
+// each pixel column gets the rows from the least to the greatest height the line takes in it,
+// widened by the line's width. That is the picture the polyline would give, at a cost bounded by
+// the pixels of the strip however much the line zigzags (a wide pen on a zigzag of thousands of
+// points costs many times more). Returns the canvas rows it drew into (first > second: none).
+std::pair<int, int> DrawRun(QPainter* p, QImage& canvas, const QPolygonF& run, const QRect& area, Strip strip,
+                            bool dense, const QColor& color, int width)
 {
-    const QRectF pa = m_rect;
-    int drawn = 0;
-    if (pa.width() < 1 || pa.height() < 1) return;
+    std::pair<int, int> band{std::numeric_limits<int>::max(), std::numeric_limits<int>::min()};
+    if (run.isEmpty()) return band;
+    if (!dense) {
+        if (run.size() == 1) {
+            p->fillRect(QRect(int(std::floor(run[0].x())), int(std::floor(run[0].y())), width, width), color);
+            return band;
+        }
+        // a one-pixel cosmetic pen at each offset of the width: the raster engine's fast line
+        // stroker, where a wide pen would be stroked as a filled outline
+        QPen pen(color, 1);
+        pen.setCosmetic(true);
+        p->setPen(pen);
+        for (int dx = 0; dx < width; ++dx)
+            for (int dy = 0; dy < width; ++dy)
+                if (dx == 0 || dy == 0) p->drawPolyline(run.translated(dx, dy));
+        return band;
+    }
+    const int columns = strip.last - strip.first + 1, rows = area.height();
+    constexpr int kNone = std::numeric_limits<int>::max();
+    std::vector<int> lo(std::size_t(columns), kNone), hi(std::size_t(columns), -kNone);
+    const double x0 = area.left() + strip.first; // pixel x of strip column 0
+    auto extend = [&](int column, double y) {
+        const int yi = int(std::floor(y)) - area.top();
+        for (int c = std::max(column, 0); c < std::min(column + width, columns); ++c) {
+            lo[std::size_t(c)] = std::min(lo[std::size_t(c)], yi);
+            hi[std::size_t(c)] = std::max(hi[std::size_t(c)], yi + width - 1);
+        }
+    };
+    for (qsizetype k = 1; k < run.size(); ++k) {
+        const QPointF a = run[k - 1] - QPointF(x0, 0), b = run[k] - QPointF(x0, 0);
+        const int ca = int(std::floor(std::max(a.x(), -double(width)))),
+                  cb = int(std::floor(std::min(b.x(), double(columns))));
+        if (ca > cb) continue;
+        if (ca == cb || b.x() == a.x()) {
+            extend(ca, a.y());
+            extend(ca, b.y());
+            continue;
+        }
+        const double slope = (b.y() - a.y()) / (b.x() - a.x());
+        for (int c = ca; c <= cb; ++c) {
+            const double u0 = std::max(a.x(), double(c)), u1 = std::min(b.x(), double(c + 1));
+            extend(c, a.y() + slope * (u0 - a.x()));
+            extend(c, a.y() + slope * (u1 - a.x()));
+        }
+    }
+    for (int c = 0; c < columns; ++c)
+        if (lo[std::size_t(c)] <= hi[std::size_t(c)]) {
+            band.first = std::min(band.first, lo[std::size_t(c)]);
+            band.second = std::max(band.second, hi[std::size_t(c)]);
+        }
+    band.first = std::max(band.first, 0);
+    band.second = std::min(band.second, rows - 1);
+    // row by row, so the writes run along the image's memory
+    const QRgb pixel = qPremultiply(color.rgba());
+    const int* l = lo.data();
+    const int* h = hi.data();
+    for (int y = band.first; y <= band.second; ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(canvas.scanLine(y)) + strip.first;
+        for (int c = 0; c < columns; ++c)
+            if (l[c] <= y && y <= h[c]) line[c] = pixel;
+    }
+    return band;
+}
+
+} // namespace
+
+void TSeriesItem::paint(QPainter* p, const QStyleOptionGraphicsItem* option, QWidget*)
+{
+    const QRect area = m_rect.toAlignedRect();
+    if (area.width() < 1 || area.height() < 1) return;
     const AxisRange xr = m_view->Range(ChartAxis::Bottom);
     if (!(xr.max > xr.min)) return;
+    // the part to redraw: the exposed columns (one strip after a new point, all after a change)
+    const QRect exposed =
+        (option && option->exposedRect.isValid() ? option->exposedRect.toAlignedRect() : area) & area;
+    if (exposed.isEmpty()) return;
+    const Strip strip{exposed.left() - area.left(), exposed.right() - area.left()};
+    if (m_canvas.size() != area.size()) {
+        m_canvas = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+        m_canvas.fill(Qt::transparent);
+    } else {
+        for (int y = 0; y < area.height(); ++y)
+            std::memset(reinterpret_cast<QRgb*>(m_canvas.scanLine(y)) + strip.first, 0,
+                        sizeof(QRgb) * std::size_t(strip.last - strip.first + 1));
+    }
+    std::pair<int, int> band{std::numeric_limits<int>::max(), std::numeric_limits<int>::min()};
     p->save();
-    p->setClipRect(pa);
+    p->setClipRect(exposed, Qt::IntersectClip);
     p->setRenderHint(QPainter::Antialiasing, false);
-    const double kx = pa.width() / (xr.max - xr.min);
+    const double kx = area.width() / (xr.max - xr.min);
+    // the X range of the strip, with a few pixels' margin for the lines that cross its edges
+    const double from = xr.min + (strip.first - 8) / kx, to = xr.min + (strip.last + 8) / kx;
+    int drawn = 0;
     for (const auto& s : m_view->m_series) {
+        s->drawnLevel = -1;
         if (!s->visible || s->data.Count() == 0) continue;
         const AxisRange yr = m_view->Range(s->axis);
         if (!(yr.max > yr.min)) continue;
-        const double ky = pa.height() / (yr.max - yr.min);
-        QPen pen(s->color, s->width);
-        p->setPen(pen);
-        const std::vector<QPointF> pts = s->data.Decimate(xr.min, xr.max, int(pa.width()));
+        const double ky = area.height() / (yr.max - yr.min);
+        std::int64_t first, last;
+        s->drawnLevel = s->data.Level(xr.min, xr.max, area.width(), &first, &last);
+        const bool dense = s->drawnLevel > 0 || (last - first + 1) * 4 >= area.width();
+        const std::vector<QPointF> pts = s->data.Decimate(xr.min, xr.max, area.width(), from, to);
         drawn += int(pts.size());
+        const int w = std::clamp(s->width, 1, 4);
         QPolygonF run;
         run.reserve(qsizetype(pts.size()));
         auto flush = [&] {
-            if (run.size() == 1)
-                p->drawPoint(run[0]);
-            else if (run.size() > 1)
-                p->drawPolyline(run);
+            const auto b = DrawRun(p, m_canvas, run, area, strip, dense, s->color, w);
+            band = {std::min(band.first, b.first), std::max(band.second, b.second)};
             run.clear();
         };
         for (const QPointF& q : pts) {
@@ -113,12 +229,18 @@ void TSeriesItem::paint(QPainter* p, const QStyleOptionGraphicsItem*, QWidget*)
                 flush();
                 continue;
             }
-            run << QPointF(pa.left() + (q.x() - xr.min) * kx, pa.bottom() - (q.y() - yr.min) * ky);
+            run << QPointF(area.left() + (q.x() - xr.min) * kx,
+                           area.top() + area.height() - (q.y() - yr.min) * ky);
         }
         flush();
     }
+    if (band.first <= band.second) {
+        const QRect part(strip.first, band.first, strip.last - strip.first + 1, band.second - band.first + 1);
+        p->drawImage(area.topLeft() + part.topLeft(), m_canvas, part);
+    }
     p->restore();
     m_view->m_lastDrawn = drawn;
+    ++m_view->m_paints;
 }
 
 TChartView::TChartView(QWidget* parent) : QChartView(parent)
@@ -126,6 +248,7 @@ TChartView::TChartView(QWidget* parent) : QChartView(parent)
     auto* chart = new QChart;
     setChart(chart);
     chart->setBackgroundBrush(Qt::white);
+    chart->setBackgroundRoundness(0); // a plain rectangle is cheaper to repaint every second
     chart->setAnimationOptions(QChart::NoAnimation);
     m_bottom = new QCategoryAxis;
     m_bottom->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
@@ -212,8 +335,8 @@ int TChartView::AddPoint(int series, float value, const QString& label)
     if (series < 0 || series >= SeriesCount()) return -1;
     m_series[std::size_t(series)]->data.Append(value, label);
     if (!m_batch) {
-        UpdateAxes();
-        m_item->update();
+        RepaintNewPoint(*m_series[std::size_t(series)]);
+        ScheduleUpdate();
     }
     return std::isfinite(value) ? 0 : -1;
 }
@@ -224,6 +347,66 @@ void TChartView::ClearSeries()
         s->data.Clear();
     UpdateAxes();
     m_item->update();
+}
+
+QRectF TChartView::LastPointRect(int series) const
+{
+    if (series < 0 || series >= SeriesCount()) return {};
+    const Series& s = *m_series[std::size_t(series)];
+    const QRectF pa = chart()->plotArea();
+    const AxisRange xr = Range(ChartAxis::Bottom);
+    if (!s.visible || pa.width() < 1 || !(xr.max > xr.min)) return {};
+    std::int64_t first, last;
+    const int level = s.data.Level(xr.min, xr.max, pa.toAlignedRect().width(), &first, &last);
+    if (level != s.drawnLevel) return pa; // drawn another way from now on: all of it again
+    // the new point, the line to it, and the run of the pyramid it joined
+    const double kx = pa.width() / (xr.max - xr.min);
+    const double i = double(s.data.Count() - 1), run = level > 0 ? double(std::int64_t(1) << level) : 1.0;
+    const double left = pa.left() + (i - 2 * run - 1 - xr.min) * kx - s.width - 2;
+    const double right = pa.left() + (i + 1 - xr.min) * kx + s.width + 2;
+    return QRectF(left, pa.top(), right - left, pa.height()) & pa;
+}
+
+void TChartView::RepaintNewPoint(const Series& s)
+{
+    for (int k = 0; k < SeriesCount(); ++k)
+        if (m_series[std::size_t(k)].get() == &s) {
+            const QRectF r = LastPointRect(k);
+            if (!r.isEmpty()) m_item->update(r);
+        }
+}
+
+QImage TChartView::PlotImage(const QRectF& exposed, QImage base)
+{
+    FlushUpdate();
+    if (base.isNull()) {
+        base = QImage(chart()->size().toSize(), QImage::Format_ARGB32_Premultiplied);
+        base.fill(Qt::white);
+    }
+    QPainter p(&base);
+    const QRect part = exposed.toAlignedRect();
+    p.setClipRect(part);
+    p.fillRect(part, Qt::white); // the chart's background, which the view repaints first
+    QStyleOptionGraphicsItem option;
+    option.exposedRect = part;
+    m_item->paint(&p, &option, nullptr);
+    return base;
+}
+
+void TChartView::ScheduleUpdate()
+{
+    if (m_updatePending) return;
+    // The axes follow once the current event is handled: the points of one reading refit them once.
+    m_updatePending = true;
+    QMetaObject::invokeMethod(
+        this, [this] { FlushUpdate(); }, Qt::QueuedConnection);
+}
+
+void TChartView::FlushUpdate()
+{
+    if (!m_updatePending) return;
+    m_updatePending = false;
+    if (UpdateAxes()) m_item->update(); // a range changed: every point moved
 }
 
 void TChartView::SetBatch(bool on)
@@ -250,11 +433,15 @@ bool TChartView::SeriesVisible(int series) const
 
 AxisRange TChartView::Fitted(ChartAxis axis) const
 {
+    // Fitted on round values, so that the axis labels are round and the range changes only now
+    // and then as points come in (each change lays the axis out again).
     if (axis == ChartAxis::Bottom) {
         std::int64_t n = 0;
         for (const auto& s : m_series)
             n = std::max(n, s->data.Count());
-        return {0, double(std::max<std::int64_t>(n - 1, 1))};
+        const double last = double(std::max<std::int64_t>(n - 1, 1));
+        const double step = NiceStep(last / 8);
+        return {0, std::ceil(last / step) * step};
     }
     bool any = false;
     float lo = 0, hi = 0;
@@ -266,9 +453,14 @@ AxisRange TChartView::Fitted(ChartAxis axis) const
         any = true;
     }
     if (!any) return {0, 1};
-    if (hi == lo) return {double(lo) - 1, double(hi) + 1};
-    const double pad = 0.05 * (double(hi) - double(lo));
-    return {double(lo) - pad, double(hi) + pad};
+    double a = lo, b = hi;
+    if (b - a < 1e-9 * std::max(1.0, std::abs(a))) { // one value: a range around it
+        const double d = std::max(std::abs(a) * 1e-3, 1e-3);
+        a -= d;
+        b += d;
+    }
+    const double step = NiceReal((b - a) / 5);
+    return {std::floor(a / step) * step, std::ceil(b / step) * step};
 }
 
 AxisRange TChartView::Range(ChartAxis axis) const
@@ -302,41 +494,72 @@ void TChartView::DefaultScale()
     m_item->update();
 }
 
-void TChartView::UpdateAxes()
+bool TChartView::UpdateAxes()
 {
+    m_updatePending = false;
+    bool changed = false;
     const AxisRange l = Range(ChartAxis::Left), r = Range(ChartAxis::Right), b = Range(ChartAxis::Bottom);
-    if (m_left->min() != l.min || m_left->max() != l.max) m_left->setRange(l.min, l.max);
-    if (m_right->min() != r.min || m_right->max() != r.max) m_right->setRange(r.min, r.max);
-    UpdateBottomLabels(b);
+    auto apply = [this, &changed](QValueAxis* a, ChartAxis which, AxisRange range) {
+        if (a->min() == range.min && a->max() == range.max) return;
+        changed = true;
+        // a fitted range ends on round values: one tick per round step
+        int ticks = 5;
+        const double length = range.max - range.min;
+        if (Automatic(which) && length > 0)
+            for (double step = NiceReal(length / 12); step <= length; step = NiceReal(step * 1.5)) {
+                const double intervals = length / step;
+                if (intervals <= 10.000001 && std::abs(intervals - std::round(intervals)) < 1e-6) {
+                    ticks = int(std::lround(intervals)) + 1;
+                    break;
+                }
+            }
+        a->setRange(range.min, range.max);
+        if (a->tickCount() != ticks) a->setTickCount(ticks);
+    };
+    apply(m_left, ChartAxis::Left, l);
+    apply(m_right, ChartAxis::Right, r);
+    return UpdateBottomLabels(b) || changed;
 }
 
-void TChartView::UpdateBottomLabels(AxisRange r)
+bool TChartView::UpdateBottomLabels(AxisRange r)
 {
     std::int64_t count = 0;
     for (const auto& s : m_series)
         count = std::max(count, s->data.Count());
-    if (r == m_labelRange && count == m_labelCount) return;
+    if (r == m_labelRange && count == m_labelCount) return false;
+    const bool moved = !(r == m_labelRange);
     m_labelRange = r;
     m_labelCount = count;
-    for (const QString& l : m_bottom->categoriesLabels())
-        m_bottom->remove(l);
-    m_bottom->setRange(r.min, r.max);
-    m_bottom->setStartValue(r.min);
+    // the labels of the points at round X steps, each once (the axis takes each label once)
     const double step = NiceStep((r.max - r.min) / 8);
-    QStringList used;
+    QStringList labels;
+    std::vector<double> at;
     for (double x = std::ceil(r.min / step) * step; x <= r.max + 1e-9; x += step) {
         const std::int64_t i = std::llround(x);
         QString label;
         for (const auto& s : m_series)
             if (i >= 0 && i < s->data.Count() && (label = s->data.Label(i)).size() > 0) break;
-        if (label.isEmpty() || used.contains(label)) continue; // the axis takes each label once
-        used << label;
-        m_bottom->append(label, x);
+        if (label.isEmpty() || labels.contains(label)) continue;
+        labels << label;
+        at.push_back(x);
     }
+    bool same = labels == m_bottom->categoriesLabels();
+    for (qsizetype k = 0; same && k < labels.size(); ++k)
+        same = m_bottom->endValue(labels[k]) == at[std::size_t(k)];
+    if (!same) {
+        for (const QString& l : m_bottom->categoriesLabels())
+            m_bottom->remove(l);
+        for (qsizetype k = 0; k < labels.size(); ++k)
+            m_bottom->append(labels[k], at[std::size_t(k)]);
+    }
+    if (m_bottom->min() != r.min || m_bottom->max() != r.max) m_bottom->setRange(r.min, r.max);
+    if (m_bottom->startValue() != r.min) m_bottom->setStartValue(r.min);
+    return moved;
 }
 
 QImage TChartView::Picture()
 {
+    FlushUpdate();
     QImage img(size(), QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
@@ -347,6 +570,7 @@ QImage TChartView::Picture()
 
 void TChartView::RenderTo(QPainter* painter, const QRectF& target)
 {
+    FlushUpdate();
     render(painter, target, viewport()->rect(), Qt::KeepAspectRatio);
 }
 

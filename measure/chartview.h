@@ -90,8 +90,16 @@ public:
     /// Shows the read-out as the hint under the mouse (the emulation chart).
     void SetCursorReadout(bool on);
 
-    /// Drawing state for tests and benchmarks: how many points the last paint drew.
+    /// Drawing state for tests and benchmarks: how many points the last paint drew, how many paints.
     int LastDrawnPoints() const { return m_lastDrawn; }
+    /// The part of the plot (chart coordinates) a new last point of `series` repaints: a strip
+    /// around it, the whole plot when the drawing changes, empty when it is not in view.
+    QRectF LastPointRect(int series) const;
+    /// The series as they are drawn over the plot, the part `exposed` only (its background white
+    /// first, as the view repaints it), painted onto `base` (a white image of the chart's size when
+    /// null), for checks of the partial repaint.
+    QImage PlotImage(const QRectF& exposed, QImage base = {});
+    int Paints() const { return m_paints; }
 
 protected:
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -106,14 +114,19 @@ private:
         bool visible = true;
         TSeriesData data;
         QLineSeries* legend = nullptr; // an empty series: the legend entry and the axis binding
+        mutable int drawnLevel = -1;   // the pyramid level the last paint drew it from
     };
+    void RepaintNewPoint(const Series& s);
     struct AxisState {
         bool automatic = true;
         AxisRange manual;
     };
     AxisRange Fitted(ChartAxis axis) const;
-    void UpdateAxes();
-    void UpdateBottomLabels(AxisRange r);
+    /// Brings the axes to their ranges; true when a range changed.
+    bool UpdateAxes();
+    bool UpdateBottomLabels(AxisRange r);
+    void ScheduleUpdate();
+    void FlushUpdate();
     QValueAxis* ValueAxis(ChartAxis axis) const;
 
     std::vector<std::unique_ptr<Series>> m_series;
@@ -126,7 +139,9 @@ private:
     std::int64_t m_labelCount = -1;
     bool m_readout = false;
     bool m_batch = false;
+    bool m_updatePending = false;
     mutable int m_lastDrawn = 0;
+    mutable int m_paints = 0;
 };
 
 /// What a save dialog asks for.

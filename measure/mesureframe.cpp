@@ -4,6 +4,7 @@
 #include "link/registers.h"
 #include "measure/chartview.h"
 #include "measure/reportmodel.h"
+#include "measure/reportview.h"
 #include "measure/sheetexport.h"
 #include "platform/delay.h"
 #include "platform/messages.h"
@@ -17,7 +18,6 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -92,22 +92,8 @@ TFrameMesure::TFrameMesure(devlink::IPageHost* host, QWidget* parent, const QStr
     left->addLayout(stats);
 
     m_model = new TReportListModel({QStringLiteral("№ "), QStringLiteral("Измеренное"), kReference}, this);
-    ListView3 = new QTableView(this);
+    ListView3 = new TReportView(m_model, {53, 110, 110}, this);
     ListView3->setObjectName(QStringLiteral("ListView3"));
-    ListView3->setModel(m_model);
-    ListView3->setShowGrid(true);
-    ListView3->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView3->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ListView3->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView3->setWordWrap(false);
-    ListView3->verticalHeader()->hide(); // the first column numbers the rows
-    ListView3->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ListView3->verticalHeader()->setDefaultSectionSize(ListView3->fontMetrics().height() + 6);
-    ListView3->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    ListView3->setColumnWidth(0, 53);
-    ListView3->setColumnWidth(1, 110);
-    ListView3->setColumnWidth(2, 110);
-    ListView3->setMinimumWidth(53 + 110 + 110 + 24);
     left->addWidget(ListView3, 1);
 
     BitToExcel = new QPushButton(QStringLiteral(" Сохранить в MS Excel"), this);

@@ -19,7 +19,6 @@
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
-class QTableView;
 class QTimer;
 
 namespace sensors {
@@ -31,6 +30,7 @@ namespace measure {
 class TChartToolBar;
 class TChartView;
 class TReportListModel;
+class TReportView;
 
 class TFrameMesure : public devlink::TDeviceFrame {
     Q_OBJECT
@@ -83,7 +83,7 @@ public:
     TChartView* MeasurementGraph;
     TChartToolBar* MeasurementTools;
     QSpinBox* EGLast;
-    QTableView* ListView3;
+    TReportView* ListView3;
     QLineEdit* MCurrent;
     QLineEdit* MAverage;
     QLineEdit* MMin;

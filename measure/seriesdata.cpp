@@ -80,32 +80,54 @@ bool TSeriesData::Bounds(float* min, float* max) const
     return true;
 }
 
-std::vector<QPointF> TSeriesData::Decimate(double x0, double x1, int columns) const
+int TSeriesData::Level(double x0, double x1, int columns, std::int64_t* first, std::int64_t* last) const
 {
-    std::vector<QPointF> out;
     const std::int64_t n = Count();
-    if (n == 0 || !(x1 >= x0)) return out;
+    *first = 0;
+    *last = -1;
+    if (n == 0 || !(x1 >= x0)) return -1;
     columns = std::max(columns, 1);
     // the points inside the range, and one beyond each end
-    std::int64_t i0 = std::int64_t(std::floor(x0)) - 1;
-    std::int64_t i1 = std::int64_t(std::ceil(x1)) + 1;
-    i0 = std::clamp<std::int64_t>(i0, 0, n - 1);
-    i1 = std::clamp<std::int64_t>(i1, 0, n - 1);
-    if (i0 > i1) return out;
+    const std::int64_t i0 = std::clamp<std::int64_t>(std::int64_t(std::floor(x0)) - 1, 0, n - 1);
+    const std::int64_t i1 = std::clamp<std::int64_t>(std::int64_t(std::ceil(x1)) + 1, 0, n - 1);
+    if (i0 > i1) return -1;
+    *first = i0;
+    *last = i1;
     const std::int64_t span = i1 - i0 + 1;
-    if (span <= 2 * std::int64_t(columns) || m_levels.empty()) {
-        out.reserve(std::size_t(span));
-        for (std::int64_t i = i0; i <= i1; ++i)
-            out.emplace_back(double(i), double(m_y[std::size_t(i)]));
-        return out;
-    }
+    if (span <= 2 * std::int64_t(columns) || m_levels.empty()) return 0;
     // the lowest level whose runs over the range number no more than `columns`
     std::size_t k = 1;
     while (k < m_levels.size() && (span >> k) > columns)
         ++k;
-    const std::vector<Span>& level = m_levels[k - 1];
+    return int(k);
+}
+
+std::vector<QPointF> TSeriesData::Decimate(double x0, double x1, int columns) const
+{
+    return Decimate(x0, x1, columns, x0, x1);
+}
+
+std::vector<QPointF> TSeriesData::Decimate(double x0, double x1, int columns, double from, double to) const
+{
+    std::vector<QPointF> out;
+    std::int64_t i0, i1;
+    const int k = Level(x0, x1, columns, &i0, &i1);
+    if (k < 0) return out;
+    // the part asked for, and one point beyond each end
+    i0 = std::max(i0, std::int64_t(std::floor(from)) - 1);
+    i1 = std::min(i1, std::int64_t(std::ceil(to)) + 1);
+    if (i0 > i1) return out;
+    if (k == 0) {
+        out.reserve(std::size_t(i1 - i0 + 1));
+        for (std::int64_t i = i0; i <= i1; ++i)
+            out.emplace_back(double(i), double(m_y[std::size_t(i)]));
+        return out;
+    }
+    const std::int64_t n = Count();
+    const std::vector<Span>& level = m_levels[std::size_t(k) - 1];
     const std::int64_t width = std::int64_t(1) << k;
-    const std::int64_t r0 = i0 >> k, r1 = std::min<std::int64_t>(i1 >> k, std::int64_t(level.size()) - 1);
+    const std::int64_t r0 = std::max<std::int64_t>((i0 >> k) - 1, 0),
+                       r1 = std::min<std::int64_t>((i1 >> k) + 1, std::int64_t(level.size()) - 1);
     out.reserve(std::size_t(2 * (r1 - r0 + 1)));
     for (std::int64_t r = r0; r <= r1; ++r) {
         const Span& s = level[std::size_t(r)];

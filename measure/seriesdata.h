@@ -39,6 +39,11 @@ public:
     /// line runs to the border); otherwise each entry of the pyramid level that fits gives its least
     /// and its greatest Y at the middle of its run.
     std::vector<QPointF> Decimate(double x0, double x1, int columns) const;
+    /// The same drawing, only the part of it for X in [from, to] (a strip to repaint).
+    std::vector<QPointF> Decimate(double x0, double x1, int columns, double from, double to) const;
+    /// The pyramid level Decimate draws from for that range (0: the points themselves; -1: none),
+    /// and the first and last point it takes.
+    int Level(double x0, double x1, int columns, std::int64_t* first, std::int64_t* last) const;
 
     /// Bytes held (for the memory figures).
     std::size_t MemoryBytes() const;

@@ -137,7 +137,7 @@ TEST_F(Chart, ADayIsDrawnWithABoundedNumberOfPoints)
     const int drawn = chart.LastDrawnPoints();
     EXPECT_GT(drawn, 100);
     EXPECT_LE(drawn, 2 * chart.width() + 8);
-    EXPECT_EQ(chart.Range(ChartAxis::Bottom), (AxisRange{0, 86399}));
+    EXPECT_EQ(chart.Range(ChartAxis::Bottom), (AxisRange{0, 100000})); // fitted on a round value
     // the read-out: the left axis value under the mouse
     const QString text = chart.CursorText(QPointF(400, 250));
     bool ok = false;
@@ -182,4 +182,37 @@ TEST(GraphChk, ThreeSeriesAndTheirTickBoxes)
     w.CheckBox2->setChecked(true);
     EXPECT_TRUE(c->SeriesVisible(1));
     EXPECT_NE(w.ChkGraphTools->Button(QStringLiteral("MGClear")), nullptr);
+}
+
+// After a new point only a strip of the plot is repainted: the strip must hold every pixel that
+// changed, whether the series is drawn as a polyline, point by point, or from its pyramid.
+TEST_F(Chart, TheStripANewPointRepaintsHoldsEveryChange)
+{
+    QApplication::processEvents();
+    const QRectF plot = chart.chart()->plotArea();
+    for (int n : {20, 700, 30000}) {
+        chart.ClearSeries();
+        chart.SetRange(ChartAxis::Bottom, {0, double(n) + 100});
+        chart.SetRange(ChartAxis::Left, {-2, 2});
+        chart.SetBatch(true);
+        for (int i = 0; i < n; ++i)
+            chart.AddPoint(0, std::sin(i * 0.37f) * (i % 5 == 0 ? 1.5f : 1.0f), QString());
+        chart.SetBatch(false);
+        QImage screen = chart.PlotImage(plot); // as the screen shows it
+        for (int k = 0; k < 40; ++k) {
+            chart.AddPoint(0, k % 2 ? 1.9f : -1.9f, QString());
+            const QRectF strip = chart.LastPointRect(0);
+            ASSERT_FALSE(strip.isEmpty());
+            screen = chart.PlotImage(strip, screen);
+        }
+        const QImage full = chart.PlotImage(plot);
+        QRect diff;
+        for (int y = 0; y < full.height(); ++y)
+            for (int x = 0; x < full.width(); ++x)
+                if (full.pixel(x, y) != screen.pixel(x, y)) diff |= QRect(x, y, 1, 1);
+        EXPECT_TRUE(diff.isEmpty()) << n << " points: differ in " << diff.x() << "," << diff.y() << " "
+                                    << diff.width() << "x" << diff.height() << " strip "
+                                    << chart.LastPointRect(0).left() << ".." << chart.LastPointRect(0).right()
+                                    << " plot " << plot.left() << ".." << plot.right();
+    }
 }
