@@ -1,11 +1,11 @@
 // The application shell against the virtual calibrator in process, offscreen.
+#include "platform/ini.h"
+#include "platform/messageservice.h"
 #include "link/findframe.h"
 #include "measure/chartview.h"
 #include "measure/mesureframe.h"
 #include "measure/reportmodel.h"
 #include "platform/delay.h"
-#include "platform/ini.h"
-#include "platform/messageservice.h"
 #include "sensors/sensorframe.h"
 #include "shell/commands.h"
 #include "shell/components.h"
@@ -49,7 +49,7 @@ protected:
 
     std::unique_ptr<TForm_Main> Start(const char* arg = nullptr)
     {
-        QStringList args{QStringLiteral("lorikws")};
+        QStringList args {QStringLiteral("lorikws")};
         if (arg) args << QString::fromLatin1(arg);
         auto w = std::make_unique<TForm_Main>(StartOptions::FromArguments(args));
         w->DeferredStart();
@@ -58,8 +58,7 @@ protected:
     int Count(const QString& text) const
     {
         int n = 0;
-        for (const QString& t : messages.Texts())
-            n += t == text;
+        for (const QString& t : messages.Texts()) n += t == text;
         return n;
     }
     sim::World Bench()
@@ -80,9 +79,8 @@ protected:
 
 TEST_F(Shell, SwitchesPagesAndDebugGroup)
 {
-    const QStringList six = {QStringLiteral("Connection"), QStringLiteral("Configuration"),
-                             QStringLiteral("Emulation"),  QStringLiteral("Measure"),
-                             QStringLiteral("TestTab"),    QStringLiteral("Archive")};
+    const QStringList six = {QStringLiteral("Connection"), QStringLiteral("Configuration"), QStringLiteral("Emulation"),
+                             QStringLiteral("Measure"),    QStringLiteral("TestTab"),       QStringLiteral("Archive")};
     EXPECT_EQ(Start()->PageNames(), six);
     EXPECT_EQ(Start("whatever")->PageNames(), six);
     auto admin = Start("admin");
@@ -94,9 +92,8 @@ TEST_F(Shell, SwitchesPagesAndDebugGroup)
     EXPECT_EQ(debug->PageNames()[1], QStringLiteral("Calibration"));
     EXPECT_TRUE(debug->findChild<QGroupBox*>(QStringLiteral("GroupBox_Debug"))->isVisibleTo(debug.get()));
     EXPECT_EQ(debug->StatusPanelText(0), QStringLiteral("Нет связи"));
-    for (const char* page :
-         {"FrameFindDevice1", "FrameGrad1", "FrameSettingsLorik1", "FrameEmulate1", "FrameMesure1",
-          "Frame_Chk1", "Frame_ReportParam1", "Frame_Chk_result1", "FrameArchive1"})
+    for (const char* page : {"FrameFindDevice1", "FrameGrad1", "FrameSettingsLorik1", "FrameEmulate1", "FrameMesure1",
+                             "Frame_Chk1", "Frame_ReportParam1", "Frame_Chk_result1", "FrameArchive1"})
         EXPECT_NE(debug->findChild<QWidget*>(QString::fromLatin1(page)), nullptr) << page;
 }
 
@@ -111,9 +108,7 @@ TEST_F(Shell, SaveLngGeneratesTheLanguageFileAndDoesNoWork)
     EXPECT_EQ(w->Link(), nullptr);
     EXPECT_EQ(vc.Transport().RequestCount(), 0);
     ASSERT_TRUE(QFile::exists(file));
-    EXPECT_TRUE(messages.Texts()
-                    .join(QLatin1Char('|'))
-                    .contains(QStringLiteral("soft_generated.lng--    possible created.")));
+    EXPECT_TRUE(messages.Texts().join(QLatin1Char('|')).contains(QStringLiteral("soft_generated.lng--    possible created.")));
     platform::IniFile lng;
     ASSERT_TRUE(lng.Load(file));
     const QString id = TextId(QStringLiteral("Form_Main/FrameFindDevice1/btnLink"));
@@ -129,13 +124,12 @@ TEST_F(Shell, TranslationFromALanguageFile)
     const QString name = QStringLiteral("test_ru.lng");
     const QString path = ProgramDir() + QLatin1Char('/') + name;
     {
-        TForm_Main w(StartOptions{});
+        TForm_Main w(StartOptions {});
         platform::IniFile lng;
         TranslateWindow(&w, lng, true);
-        lng.SetValue(QStringLiteral("Translate"),
-                     TextId(QStringLiteral("Form_Main/FrameFindDevice1/btnLink")), QStringLiteral("Connect"));
-        lng.RemoveKey(QStringLiteral("Translate"),
-                      TextId(QStringLiteral("Form_Main/FrameFindDevice1/ButtonRefreshList")));
+        lng.SetValue(QStringLiteral("Translate"), TextId(QStringLiteral("Form_Main/FrameFindDevice1/btnLink")),
+                     QStringLiteral("Connect"));
+        lng.RemoveKey(QStringLiteral("Translate"), TextId(QStringLiteral("Form_Main/FrameFindDevice1/ButtonRefreshList")));
         ASSERT_TRUE(lng.Save(path));
     }
     platform::IniFile settings;
@@ -145,8 +139,7 @@ TEST_F(Shell, TranslationFromALanguageFile)
     auto* find = w->FindFrame();
     EXPECT_EQ(find->btnLink->text(), QStringLiteral("Connect"));
     EXPECT_EQ(find->ButtonRefreshList->text(),
-              QStringLiteral("?-id ") +
-                  TextId(QStringLiteral("Form_Main/FrameFindDevice1/ButtonRefreshList")));
+              QStringLiteral("?-id ") + TextId(QStringLiteral("Form_Main/FrameFindDevice1/ButtonRefreshList")));
     EXPECT_EQ(find->btnDisLink->text(), QStringLiteral("   Отключить"));
     EXPECT_EQ(w->ListText(QStringLiteral("strConst_Msg"), 2), QStringLiteral("Есть связь"));
     QFile::remove(path);
@@ -202,14 +195,14 @@ TEST_F(Shell, BusyFirstEntryLeavesNoSelection)
 
 TEST_F(Shell, WrongIdentityIsRejectedAndThePortClosed)
 {
-    sim::PtyTransport other([](const std::string& req) { return sim::Reply{req == "1;0;" ? "51" : ""}; });
+    sim::PtyTransport other([](const std::string& req) { return sim::Reply {req == "1;0;" ? "51" : ""}; });
     ASSERT_EQ(other.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
     auto w = Start();
     EXPECT_FALSE(w->IsConnected());
     EXPECT_EQ(Count(kConnectFailed), 1);
     EXPECT_EQ(Count(kLinkLost), 0);
     EXPECT_FALSE(w->Link()->IsOpen());
-    EXPECT_EQ(other.Requests(), (std::vector<std::string>{"1;0;"}));
+    EXPECT_EQ(other.Requests(), (std::vector<std::string> {"1;0;"}));
 }
 
 TEST_F(Shell, LinkLossDuringWorkIsAnnouncedOnce)
@@ -281,27 +274,25 @@ TEST_F(Shell, SettingsRoundTripKeepsHelpTopics)
     {
         auto w = Start();
         EXPECT_EQ(w->Settings().helpTopicNames,
-                  (QStringList{QStringLiteral("FrameMesure1"), QStringLiteral("NoSuchThing")}));
+                  (QStringList {QStringLiteral("FrameMesure1"), QStringLiteral("NoSuchThing")}));
         w->setGeometry(37, 41, 1100, 700);
         w->CloseSequence();
     }
     platform::IniFile after;
     ASSERT_TRUE(after.Load(SettingsPath()));
-    EXPECT_EQ(after.Value(QStringLiteral("HelpIDs"), QStringLiteral("FrameMesure1")),
-              QStringLiteral("mesure.htm"));
+    EXPECT_EQ(after.Value(QStringLiteral("HelpIDs"), QStringLiteral("FrameMesure1")), QStringLiteral("mesure.htm"));
     EXPECT_EQ(after.IntValue(QStringLiteral("Form"), QStringLiteral("Width"), 0), 1100);
     auto w = Start();
     EXPECT_EQ(w->geometry(), QRect(37, 41, 1100, 700));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("АРМ ЛОРИК   ")); // no project chosen yet
-    EXPECT_TRUE(QFile::exists(DefaultProjectPath())); // closing without a project writes default.aip
+    EXPECT_TRUE(QFile::exists(DefaultProjectPath()));         // closing without a project writes default.aip
 }
 
 TEST_F(Shell, HelpCommandsGoThroughTheDesktop)
 {
     platform::IniFile ini;
     ini.SetValue(QStringLiteral("HelpIDs"), QStringLiteral("NoSuchThing"), QStringLiteral("x.htm"));
-    ini.SetValue(QStringLiteral("HelpIDs"), QStringLiteral("FrameFindDevice1"),
-                 QStringLiteral("connect.htm"));
+    ini.SetValue(QStringLiteral("HelpIDs"), QStringLiteral("FrameFindDevice1"), QStringLiteral("connect.htm"));
     ASSERT_TRUE(ini.Save(SettingsPath()));
     auto w = Start();
     QStringList opened;
@@ -317,10 +308,9 @@ TEST_F(Shell, HelpCommandsGoThroughTheDesktop)
     QFile(context).open(QIODevice::WriteOnly);
     w->Commands().Help();
     w->show();
-    EXPECT_EQ(w->Commands().ContextHelp(),
-              ProgramDir() + QStringLiteral("/connect.htm")); // the first that can take the focus
+    EXPECT_EQ(w->Commands().ContextHelp(), ProgramDir() + QStringLiteral("/connect.htm")); // the first that can take the focus
     w->Commands().TemplateFolder();
-    EXPECT_EQ(opened, (QStringList{chm, ProgramDir() + QStringLiteral("/connect.htm"), TemplateDir()}));
+    EXPECT_EQ(opened, (QStringList {chm, ProgramDir() + QStringLiteral("/connect.htm"), TemplateDir()}));
     QFile::remove(chm);
     QFile::remove(context);
 }
@@ -345,11 +335,11 @@ public:
         group->setObjectName(QStringLiteral("rg_Mode"));
         date = new QLineEdit(this);
         date->setObjectName(QStringLiteral("amp_CD_DATE"));
-        connect(combo, &QComboBox::currentIndexChanged, this,
-                [log, this](int i) { *log << QStringLiteral("combo %1 edit=%2").arg(i).arg(edit->text()); });
+        connect(combo, &QComboBox::currentIndexChanged, this, [log, this](int i) {
+            *log << QStringLiteral("combo %1 edit=%2").arg(i).arg(edit->text());
+        });
         connect(box, &QCheckBox::clicked, this, [log](bool on) { *log << QStringLiteral("box %1").arg(on); });
-        connect(group, &TRadioGroup::clicked, this,
-                [log](int i) { *log << QStringLiteral("group %1").arg(i); });
+        connect(group, &TRadioGroup::clicked, this, [log](int i) { *log << QStringLiteral("group %1").arg(i); });
     }
     QLineEdit* edit;
     QComboBox* combo;
@@ -368,7 +358,7 @@ TEST_F(Shell, ProjectRoundTripRunsHandlersInLoadOrder)
 {
     // TFrameProbe and TForm_Probe carry no Q_OBJECT: give them owner class names through a meta
     // object of their own is not possible, so the real frames of the main window are used instead.
-    TForm_Main w(StartOptions{});
+    TForm_Main w(StartOptions {});
     QStringList log;
     auto* frame = w.findChild<QFrame*>(QStringLiteral("FrameMesure1"));
     auto* probe = new TFrameProbe(frame, &log);
@@ -383,14 +373,11 @@ TEST_F(Shell, ProjectRoundTripRunsHandlersInLoadOrder)
 
     platform::IniFile ini;
     ASSERT_TRUE(ini.Load(path));
-    EXPECT_EQ(ini.Value(QStringLiteral("_Form_Main_FrameMesure1_"), QStringLiteral("ed_Value")),
-              QStringLiteral("12.5"));
-    EXPECT_EQ(ini.Value(QStringLiteral("_Form_Main_FrameMesure1_"), QStringLiteral("Memo1_str1")),
-              QStringLiteral("два"));
+    EXPECT_EQ(ini.Value(QStringLiteral("_Form_Main_FrameMesure1_"), QStringLiteral("ed_Value")), QStringLiteral("12.5"));
+    EXPECT_EQ(ini.Value(QStringLiteral("_Form_Main_FrameMesure1_"), QStringLiteral("Memo1_str1")), QStringLiteral("два"));
     EXPECT_FALSE(ini.HasKey(QStringLiteral("_Form_Main_FrameMesure1_"), QStringLiteral("amp_CD_DATE")));
     EXPECT_FALSE(ini.HasKey(QStringLiteral("_Form_Main_"), QStringLiteral("Pages")));
-    EXPECT_EQ(ini.Value(QStringLiteral("_Form_Main_FrameFindDevice1_"), QStringLiteral("cbAutoConnect")),
-              QStringLiteral("1"));
+    EXPECT_EQ(ini.Value(QStringLiteral("_Form_Main_FrameFindDevice1_"), QStringLiteral("cbAutoConnect")), QStringLiteral("1"));
 
     probe->edit->clear();
     probe->combo->setCurrentIndex(0);
@@ -407,8 +394,7 @@ TEST_F(Shell, ProjectRoundTripRunsHandlersInLoadOrder)
     EXPECT_EQ(probe->group->ItemIndex(), 1);
     EXPECT_EQ(probe->date->text(), QStringLiteral("kept"));
     // handlers ran once each, in load order, after the controls before them were loaded
-    EXPECT_EQ(log, (QStringList{QStringLiteral("combo 2 edit=12.5"), QStringLiteral("box 1"),
-                                QStringLiteral("group 1")}));
+    EXPECT_EQ(log, (QStringList {QStringLiteral("combo 2 edit=12.5"), QStringLiteral("box 1"), QStringLiteral("group 1")}));
 
     // a shorter memo leaves no stale lines behind
     probe->memo->setPlainText(QStringLiteral("only"));
@@ -441,9 +427,8 @@ TEST_F(Shell, LiveValueOnAPrivateSessionBus)
         auto get = [&] {
             QProcess client;
             client.start(QStringLiteral("dbus-send"),
-                         {QStringLiteral("--session"), QStringLiteral("--print-reply"),
-                          QStringLiteral("--dest=lorikws.DDE"), QStringLiteral("/NOVAR"),
-                          QStringLiteral("org.freedesktop.DBus.Properties.Get"),
+                         {QStringLiteral("--session"), QStringLiteral("--print-reply"), QStringLiteral("--dest=lorikws.DDE"),
+                          QStringLiteral("/NOVAR"), QStringLiteral("org.freedesktop.DBus.Properties.Get"),
                           QStringLiteral("string:lorikws.NOVAR"), QStringLiteral("string:MEAS_VALUE")});
             QEventLoop loop; // the call is served by this thread's event loop
             QObject::connect(&client, &QProcess::finished, &loop, &QEventLoop::quit);
