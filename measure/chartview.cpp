@@ -243,10 +243,9 @@ void TSeriesItem::paint(QPainter* p, const QStyleOptionGraphicsItem* option, QWi
     ++m_view->m_paints;
 }
 
-TChartView::TChartView(QWidget* parent) : QChartView(parent)
+TChartView::TChartView(QWidget* parent) : QChartView(new QChart, parent) // the view owns its chart
 {
-    auto* chart = new QChart;
-    setChart(chart);
+    QChart* chart = this->chart();
     chart->setBackgroundBrush(Qt::white);
     chart->setBackgroundRoundness(0); // a plain rectangle is cheaper to repaint every second
     chart->setAnimationOptions(QChart::NoAnimation);

@@ -5,7 +5,9 @@
 // point (the saved table has them all) but draws a bounded number: each series is drawn by one item
 // of ours from the min/max pyramid of its data over the pixel columns of the plot, so adding a point
 // and repainting cost the same after one reading or after a day. Gap points (non-finite values)
-// break the line. Axes are automatic (fitted to the data) until a tool bar step makes them manual.
+// break the line. A new point repaints only the strip of the plot around it. Axes are automatic
+// (fitted to the data on round values, so their labels are round and they move only now and then)
+// until a tool bar step or SetRange makes them manual.
 //
 // TChartToolBar is the tool bar of a chart: buttons found by their names (MGLeft, MGRight, MGUp,
 // MGDown, MGZoomXIn, MGZoomXOut, MGZoomYIn, MGZoomYOut, MGNoZoom, MGSave, MGPrint, MGClear) whose

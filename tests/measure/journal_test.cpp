@@ -148,6 +148,13 @@ TEST(Journal, WhatCannotBeWrittenSaysSo)
     EXPECT_FALSE(j.Append(Row(1, 1)));
     j.Finish(QDateTime::currentDateTime()); // harmless
 
+    platform::DurableAppendFile file; // appended, then on the disk
+    ASSERT_TRUE(file.Open(dir.filePath(QStringLiteral("lines"))));
+    EXPECT_TRUE(file.Append("one\n") && file.Append("two\n"));
+    EXPECT_TRUE(file.Sync());
+    file.Close();
+    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("lines"))), QByteArray("one\ntwo\n"));
+
     platform::DurableAppendFile full; // a full disk
     ASSERT_TRUE(full.Open(QStringLiteral("/dev/full")));
     EXPECT_FALSE(full.Append("line\n"));

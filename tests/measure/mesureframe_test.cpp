@@ -84,6 +84,18 @@ protected:
     PageWithoutReference() : Page(Bench(0)) {}
 };
 
+// A pressure reference that reports a unit index outside the table.
+class PageWithAnOddUnit : public Page {
+protected:
+    static sim::World World()
+    {
+        sim::World w = Bench(13);
+        w.referenceUnit = 12;
+        return w;
+    }
+    PageWithAnOddUnit() : Page(World()) {}
+};
+
 } // namespace
 
 TEST_F(Page, StartWithAReferenceWaitsForItsUnitAndSkipsTheFirstTick)
@@ -202,6 +214,18 @@ TEST_F(PageWithoutReference, FirstTickGivesRowOneAndTheReferenceStaysEmpty)
     ASSERT_EQ(c.rows.size(), 3u);
     EXPECT_TRUE(std::isnan(c.rows[1].measured));
     EXPECT_FALSE(c.rows[0].hasReference);
+}
+
+TEST_F(PageWithAnOddUnit, GivesAnEmptyUnitAndTheRightAxisTitledEtalon)
+{
+    page->StartMeasurementClick();
+    ASSERT_TRUE(page->Running());
+    EXPECT_TRUE(page->ReferenceUnit().isEmpty());
+    EXPECT_EQ(page->MeasurementGraph->AxisTitle(ChartAxis::Right), QStringLiteral("Эталон"));
+    page->Timer_MeasureTimer();
+    page->Timer_MeasureTimer();
+    ASSERT_EQ(page->ListModel()->Rows(), 1);
+    EXPECT_TRUE(page->ListModel()->Cell(0, 2).endsWith(QLatin1Char(' '))) << Cell(0, 2).toStdString();
 }
 
 TEST_F(Page, PulledCableStopsTheRunOnceAndKeepsEveryRow)
