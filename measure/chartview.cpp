@@ -438,9 +438,10 @@ AxisRange TChartView::Fitted(ChartAxis axis) const
         std::int64_t n = 0;
         for (const auto& s : m_series)
             n = std::max(n, s->data.Count());
+        // at least 0..10, then up to a quarter ahead of the last point
         const double last = double(std::max<std::int64_t>(n - 1, 1));
-        const double step = NiceStep(last / 8);
-        return {0, std::ceil(last / step) * step};
+        const double step = NiceStep(last / 4);
+        return {0, std::max(std::ceil(last / step) * step, 10.0)};
     }
     bool any = false;
     float lo = 0, hi = 0;
