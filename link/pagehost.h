@@ -36,6 +36,9 @@ public:
     /// Puts `text` into the report parameter field named `name` ("amp_CD_DATE", "amp_D1_SERIAL") as
     /// typing would; nothing when the program has no such field.
     virtual void SetReportField(const QString& name, const QString& text) = 0;
+    // The Measurement page:
+    /// The per-user data folder (the page keeps its measurement journals in "journal/" there).
+    virtual QString DataDir() const = 0;
 
     /// Shorthands for the session's link and flag.
     TInterface* Link() { return Session().Link(); }

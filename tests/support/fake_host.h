@@ -30,6 +30,7 @@ public:
     void OpenThroughDesktop(const QString& urlOrPath) override { opened << urlOrPath; }
     void ShowResults() override { ++resultsShown; }
     void SetReportField(const QString& name, const QString& text) override { reportFields[name] = text; }
+    QString DataDir() const override { return dataDir; }
 
     int noLinkMessages = 0;
     std::vector<QWidget*> wrongFields;
@@ -39,6 +40,7 @@ public:
     bool debug = false;
     int resultsShown = 0;
     QMap<QString, QString> reportFields;
+    QString dataDir; ///< the data folder the host gives (a test's temporary folder)
 
 private:
     devlink::LinkSession m_session;
