@@ -3,6 +3,7 @@
 // the compensator), and the run's own arithmetic with the calibrator answering from memory, with
 // an empty and a full results list (the tick does not depend on the rows).
 #include "link/registers.h"
+#include "measure/graphchk.h"
 #include "platform/delay.h"
 #include "sensors/ioutframe.h"
 #include "sensors/sensorframe.h"
@@ -146,6 +147,8 @@ void BM_PageTick(benchmark::State& state)
         return;
     }
     testsupport::FakePageHost host;
+    measure::TFormGraphChk chart; // the window a run fills, as in the program
+    host.chart = &chart;
     if (host.Connect(vc.PortPath()) != devlink::LinkSession::Handshake::Connected) {
         state.SkipWithError("no connection");
         return;

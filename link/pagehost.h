@@ -9,6 +9,10 @@
 
 class QWidget;
 
+namespace measure {
+class TFormGraphChk;
+}
+
 namespace devlink {
 
 class IPageHost {
@@ -36,17 +40,13 @@ public:
     /// Puts `text` into the report parameter field named `name` ("amp_CD_DATE", "amp_D1_SERIAL") as
     /// typing would; nothing when the program has no such field.
     virtual void SetReportField(const QString& name, const QString& text) = 0;
+    // The Measurement page:
+    /// The per-user data folder (the page keeps its measurement journals in "journal/" there).
+    virtual QString DataDir() const = 0;
 
     // The verification page (TFrame_Chk):
-    /// Shows the verification chart window.
-    virtual void ShowVerificationChart() = 0;
-    /// A run starts: the chart's axis titles, its three series emptied, the time origin now.
-    virtual void StartVerificationChart(const QString& leftTitle, const QString& rightTitle) = 0;
-    /// The axis titles follow the sensor's units.
-    virtual void SetVerificationChartUnits(const QString& leftTitle, const QString& rightTitle) = 0;
-    /// One point on each series (0 measured, 1 reference, 2 error), labelled with the time since the
-    /// origin (a value that is not finite leaves a gap).
-    virtual void AddVerificationChartPoint(float measured, float reference, float error) = 0;
+    /// The verification chart window the page shows and fills; null when the program has none.
+    virtual measure::TFormGraphChk* VerificationChart() = 0;
 
     /// Shorthands for the session's link and flag.
     TInterface* Link() { return Session().Link(); }

@@ -5,6 +5,8 @@
 #include "device/settingsframe.h"
 #include "link/deviceframe.h"
 #include "link/findframe.h"
+#include "measure/graphchk.h"
+#include "measure/mesureframe.h"
 #include "platform/ini.h"
 #include "platform/messageservice.h"
 #include "platform/system.h"
@@ -246,7 +248,7 @@ void TForm_Main::BuildPages()
     AddPage<device::TFrameSettingsLorik>(this, m_pages, "Configuration", "  Конфигурирование  ",
                                          "FrameSettingsLorik1");
     AddPage<TFrameEmulate>(this, m_pages, "Emulation", "  Эмуляция  ", "FrameEmulate1");
-    AddPage<TFrameMesure>(this, m_pages, "Measure", "  Измерение  ", "FrameMesure1");
+    AddPage<measure::TFrameMesure>(this, m_pages, "Measure", "  Измерение  ", "FrameMesure1");
     auto* chk = AddPage<verification::TFrame_Chk>(this, m_pages, "TestTab", "  Поверка  ", "Frame_Chk1");
     auto* report = new verification::TFrame_ReportParam(DataDir() + QStringLiteral("/kt.ini"), chk);
     auto* result = new TFrame_Chk_result(chk);
@@ -343,6 +345,9 @@ void TForm_Main::DeferredStart()
     m_session->WatchDevices();
     m_find->ListPortsNow();
     // office suites are detected by the protocol page when it lands
+    // A journal a crashed measurement left is offered once the start has ended.
+    if (auto* mesure = findChild<measure::TFrameMesure*>())
+        QTimer::singleShot(0, mesure, [mesure] { mesure->OfferRecovery(); });
 }
 
 void TForm_Main::UpdateCaption()
@@ -401,20 +406,12 @@ void TForm_Main::SetReportField(const QString& name, const QString& text)
     if (edit) edit->setText(text);
 }
 
-void TForm_Main::ShowVerificationChart()
+measure::TFormGraphChk* TForm_Main::VerificationChart()
 {
     for (QWidget* w : ProgramWindows())
-        if (w && w->objectName() == QStringLiteral("FormGraphChk")) {
-            w->show();
-            w->raise();
-        }
+        if (auto* chart = qobject_cast<measure::TFormGraphChk*>(w)) return chart;
+    return nullptr;
 }
-
-void TForm_Main::StartVerificationChart(const QString&, const QString&) {}
-
-void TForm_Main::SetVerificationChartUnits(const QString&, const QString&) {}
-
-void TForm_Main::AddVerificationChartPoint(float, float, float) {}
 
 void TForm_Main::OpenThroughDesktop(const QString& urlOrPath)
 {
@@ -462,6 +459,11 @@ void TForm_Main::MarkWrongField(QWidget* field)
     red.setColor(QPalette::Base, QColor(255, 0, 0));
     field->setPalette(red);
     m_timerWrongEdit->start();
+}
+
+QString TForm_Main::DataDir() const
+{
+    return shell::DataDir();
 }
 
 void TForm_Main::PublishValue(const QString& text)

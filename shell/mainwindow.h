@@ -52,10 +52,8 @@ public:
     void OpenThroughDesktop(const QString& urlOrPath) override;
     void ShowResults() override;
     void SetReportField(const QString& name, const QString& text) override;
-    void ShowVerificationChart() override;
-    void StartVerificationChart(const QString& leftTitle, const QString& rightTitle) override;
-    void SetVerificationChartUnits(const QString& leftTitle, const QString& rightTitle) override;
-    void AddVerificationChartPoint(float measured, float reference, float error) override;
+    QString DataDir() const override;
+    measure::TFormGraphChk* VerificationChart() override;
 
     /// The program ends as soon as its message loop starts (the "save_lng" switch).
     bool EndAtStart() const { return m_options.saveLanguage; }

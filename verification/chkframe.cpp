@@ -2,6 +2,9 @@
 
 #include "link/interface.h"
 #include "link/pagehost.h"
+#include "measure/chartmath.h"
+#include "measure/chartview.h"
+#include "measure/graphchk.h"
 #include "platform/delay.h"
 #include "platform/messages.h"
 #include "sensors/fieldchecks.h"
@@ -130,13 +133,23 @@ public:
             m.m_run->CurrentKind() == KindTemperature ? QStringLiteral("°C") : Setup().physUnit;
         const QString right =
             m.m_run->CurrentKind() == KindTemperature ? QStringLiteral("°C") : QStringLiteral("%");
-        m.Host()->StartVerificationChart(left, right);
+        measure::TFormGraphChk* w = m.Host()->VerificationChart();
+        if (!w) return;
+        w->Chart()->SetAxisTitle(measure::ChartAxis::Left, left);
+        w->Chart()->SetAxisTitle(measure::ChartAxis::Right, right);
+        w->Chart()->ClearSeries();
+        measure::SetTimeOrigin();
     }
     void PointTaken() override
     {
         m.ShowPoint();
         const ResultRow& p = m.m_run->Point();
-        if (m.Host()) m.Host()->AddVerificationChartPoint(p.measured, p.reference, p.error);
+        measure::TFormGraphChk* w = m.Host() ? m.Host()->VerificationChart() : nullptr;
+        if (!w) return;
+        const QString label = measure::ElapsedLabel();
+        w->Chart()->AddPoint(0, p.measured, label);
+        w->Chart()->AddPoint(1, p.reference, label);
+        w->Chart()->AddPoint(2, p.error, label);
     }
     void ShowRelays() override
     {
@@ -600,7 +613,10 @@ void TFrame_Chk::RefreshUnitLabels()
     const QString e = m_run->CurrentKind() == KindTemperature ? QStringLiteral("°C") : QStringLiteral("%");
     lab_Err_unit->setText(e);
     lab_Err_ok_unit->setText(e);
-    if (Host()) Host()->SetVerificationChartUnits(s.physUnit, QStringLiteral("%"));
+    if (measure::TFormGraphChk* w = Host() ? Host()->VerificationChart() : nullptr) {
+        w->Chart()->SetAxisTitle(measure::ChartAxis::Left, s.physUnit);
+        w->Chart()->SetAxisTitle(measure::ChartAxis::Right, QStringLiteral("%"));
+    }
 }
 
 void TFrame_Chk::SetToleranceText(const QString& text)
@@ -625,7 +641,10 @@ void TFrame_Chk::btn_StopClick()
 
 void TFrame_Chk::BtnGraphClick()
 {
-    if (Host()) Host()->ShowVerificationChart();
+    if (measure::TFormGraphChk* w = Host() ? Host()->VerificationChart() : nullptr) {
+        w->show();
+        w->raise();
+    }
 }
 
 void TFrame_Chk::Btn_ToReportClick()

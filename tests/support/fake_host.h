@@ -10,7 +10,6 @@
 #include <QStringList>
 #include <QWidget>
 
-#include <array>
 #include <vector>
 
 namespace testsupport {
@@ -31,18 +30,8 @@ public:
     void OpenThroughDesktop(const QString& urlOrPath) override { opened << urlOrPath; }
     void ShowResults() override { ++resultsShown; }
     void SetReportField(const QString& name, const QString& text) override { reportFields[name] = text; }
-    void ShowVerificationChart() override { ++chartShown; }
-    void StartVerificationChart(const QString& left, const QString& right) override
-    {
-        ++chartStarts;
-        chartPoints.clear();
-        chartTitles = {left, right};
-    }
-    void SetVerificationChartUnits(const QString& left, const QString& right) override { chartTitles = {left, right}; }
-    void AddVerificationChartPoint(float measured, float reference, float error) override
-    {
-        chartPoints.push_back({measured, reference, error});
-    }
+    QString DataDir() const override { return dataDir; }
+    measure::TFormGraphChk* VerificationChart() override { return chart; }
 
     int noLinkMessages = 0;
     std::vector<QWidget*> wrongFields;
@@ -52,10 +41,8 @@ public:
     bool debug = false;
     int resultsShown = 0;
     QMap<QString, QString> reportFields;
-    int chartShown = 0;
-    int chartStarts = 0;
-    QStringList chartTitles;
-    std::vector<std::array<float, 3>> chartPoints;
+    QString dataDir;                         ///< the data folder the host gives (a test's temporary folder)
+    measure::TFormGraphChk* chart = nullptr; ///< the verification chart window (none unless a test gives one)
 
 private:
     devlink::LinkSession m_session;

@@ -2,6 +2,8 @@
 // host: temperature points with their own class tolerances, the pressure reference's unit, the
 // typed tolerance kept, a reference or a link lost in a run, and a full results list.
 #include "link/registers.h"
+#include "measure/chartview.h"
+#include "measure/graphchk.h"
 #include "platform/delay.h"
 #include "platform/messageservice.h"
 #include "reports/protocoldata.h"
@@ -16,10 +18,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QRadioButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -51,6 +53,7 @@ protected:
         ASSERT_EQ(vc.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
         ASSERT_EQ(host.Connect(vc.PortPath()), LinkSession::Handshake::Connected);
         ClearRows(Results());
+        host.chart = &chart;
         reports::ProtocolData& d = reports::Protocol();
         d.errorCoefficient = 0;
         d.decimals = 3;
@@ -85,6 +88,7 @@ protected:
     QTemporaryDir dir;
     sim::VirtualCalibrator vc;
     testsupport::FakePageHost host;
+    measure::TFormGraphChk chart;
     std::unique_ptr<TFrame_Chk> page;
     TFrame_ReportParam* report = nullptr;
     int refreshes = 0;
@@ -135,8 +139,11 @@ TEST_F(Bench, ThreeBathTemperaturesGiveThreeRowsWithTheirOwnTolerances)
     ASSERT_TRUE(page->Run().Running());
     EXPECT_TRUE(page->btn_Stop->isVisible());
     EXPECT_FALSE(page->cb_TypePov->isEnabled());
-    EXPECT_EQ(host.chartStarts, 1);
-    EXPECT_EQ(host.chartTitles, (QStringList{QStringLiteral("°C"), QStringLiteral("°C")}));
+    measure::TChartView* graph = chart.Chart();
+    EXPECT_EQ(graph->AxisTitle(measure::ChartAxis::Left), QStringLiteral("°C"));
+    EXPECT_EQ(graph->AxisTitle(measure::ChartAxis::Right), QStringLiteral("°C"));
+    page->BtnGraphClick();
+    EXPECT_TRUE(chart.isVisible());
     for (double t : {50.0, 100.0, 200.0}) {
         vc.Model().Set("process-temp", t);
         Ticks(3);
@@ -156,7 +163,12 @@ TEST_F(Bench, ThreeBathTemperaturesGiveThreeRowsWithTheirOwnTolerances)
         EXPECT_GT(r.uncertainty, 0);
     }
     EXPECT_EQ(page->ed_Err_ok->text(), QStringLiteral("0.550"));
-    EXPECT_EQ(host.chartPoints.size(), 9u);
+    for (int series = 0; series < 3; ++series)
+        EXPECT_EQ(graph->Data(series).Count(), 9) << series;
+    EXPECT_NEAR(graph->Data(0).Y(8), Results().rows[2].measured, 1e-5);
+    EXPECT_NEAR(graph->Data(1).Y(8), Results().rows[2].reference, 1e-5);
+    EXPECT_NEAR(graph->Data(2).Y(8), Results().rows[2].error, 1e-5);
+    EXPECT_TRUE(graph->Data(0).Label(0).startsWith(QStringLiteral("0:0"))); // time since the start
     EXPECT_EQ(page->PageControl_Chk->tabText(2), QStringLiteral("   Результаты (3/200)   "));
 
     // typed, the permissible error stays what was typed
@@ -337,7 +349,7 @@ TEST_F(Furnace, AThermocoupleWithAutomaticColdJunctionReadsItsOwnError)
     Ticks(3);
     const ResultRow& p = page->Run().Point();
     EXPECT_NEAR(p.reference, 400, 0.5);
-    EXPECT_NEAR(p.error, 0.8, 0.1);     // the furnace's thermocouple reads 0.8 °C high
+    EXPECT_NEAR(p.error, 0.8, 0.1);                        // the furnace's thermocouple reads 0.8 °C high
     EXPECT_NEAR(p.tolerance, 0.0075f * p.reference, 1e-4); // class 2 at 400 °C: 0.0075·t
     EXPECT_EQ(p.pass, 1);
     EXPECT_NEAR(s->Setup().coldJunctionTemp, 23, 0.5);
