@@ -5,6 +5,7 @@
 
 #include "link/session.h"
 
+#include <QList>
 #include <QString>
 
 class QWidget;
@@ -36,6 +37,17 @@ public:
     /// Puts `text` into the report parameter field named `name` ("amp_CD_DATE", "amp_D1_SERIAL") as
     /// typing would; nothing when the program has no such field.
     virtual void SetReportField(const QString& name, const QString& text) = 0;
+
+    // The verification results page (TFrame_Chk_result):
+    /// The protocol templates folder ("template_xml": the user's copy first, then the installed one).
+    virtual QString TemplateDir() = 0;
+    /// The folder of projects, lists and reports (where the results journal is kept).
+    virtual QString DataDir() = 0;
+    /// The main window's widgets whose names begin with `namePrefix` ("amp_"), depth-first in
+    /// creation order.
+    virtual QList<QWidget*> MainWindowWidgets(const QString& namePrefix) = 0;
+    /// Saves the current project (a message when it cannot be written).
+    virtual void SaveProject() = 0;
 
     /// Shorthands for the session's link and flag.
     TInterface* Link() { return Session().Link(); }

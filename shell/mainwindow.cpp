@@ -8,6 +8,7 @@
 #include "platform/ini.h"
 #include "platform/messageservice.h"
 #include "platform/system.h"
+#include "reports/protocolmodule.h"
 #include "sensors/fieldchecks.h"
 #include "sensors/polynoms.h"
 #include "shell/commands.h"
@@ -20,6 +21,7 @@
 #include "shell/translation.h"
 #include "verification/ktframe.h"
 #include "verification/reportparam.h"
+#include "verification/resultsframe.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -33,6 +35,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -56,6 +59,23 @@ Frame* AddPage(devlink::IPageHost* host, QTabWidget* pages, const char* pageName
     layout->addWidget(frame);
     pages->addTab(page, QString::fromUtf8(caption));
     return frame;
+}
+
+// Widgets below `parent` whose names begin with `prefix`, depth-first, each before its children; a
+// page stack's pages by their index (a shown page is raised to the end of the children).
+void NamedWidgets(QObject* parent, const QString& prefix, QList<QWidget*>& out)
+{
+    QObjectList children;
+    if (auto* stack = qobject_cast<QStackedWidget*>(parent))
+        for (int i = 0; i < stack->count(); ++i)
+            children << stack->widget(i);
+    for (QObject* c : parent->children())
+        if (!children.contains(c)) children << c;
+    for (QObject* c : children) {
+        if (!c->isWidgetType()) continue;
+        if (c->objectName().startsWith(prefix)) out << static_cast<QWidget*>(c);
+        NamedWidgets(c, prefix, out);
+    }
 }
 
 } // namespace
@@ -256,8 +276,7 @@ void TForm_Main::BuildPages()
     });
     connect(m_session, &devlink::LinkSession::linkLost, report,
             [report] { report->ShowCalibratorLine(false); });
-    auto* result = new TFrame_Chk_result(chk);
-    result->setObjectName(QStringLiteral("Frame_Chk_result1"));
+    auto* result = new verification::TFrame_Chk_result(this, chk);
     cl->addWidget(report);
     cl->addWidget(result);
     AddPage<device::TFrameArchive>(this, m_pages, "Archive", "  Архив   ", "FrameArchive1");
@@ -350,7 +369,12 @@ void TForm_Main::DeferredStart()
     // Devices arriving or leaving, and virtual calibrators starting or stopping, refresh the list.
     m_session->WatchDevices();
     m_find->ListPortsNow();
-    // office suites are detected by the protocol page when it lands
+    // 12. the protocol maker is loaded and tells which office suites it can drive (no office
+    // starts); then the points of a run that did not end cleanly are offered back
+    if (auto* results = findChild<verification::TFrame_Chk_result*>()) {
+        results->DetectOfficeSuites();
+        results->RecoverJournal();
+    }
 }
 
 void TForm_Main::UpdateCaption()
@@ -407,6 +431,28 @@ void TForm_Main::SetReportField(const QString& name, const QString& text)
     auto* edit = qobject_cast<QLineEdit*>(field);
     if (!edit && field) edit = field->findChild<QLineEdit*>(); // a labelled edit
     if (edit) edit->setText(text);
+}
+
+QString TForm_Main::TemplateDir()
+{
+    return shell::TemplateDir();
+}
+
+QString TForm_Main::DataDir()
+{
+    return shell::DataDir();
+}
+
+QList<QWidget*> TForm_Main::MainWindowWidgets(const QString& namePrefix)
+{
+    QList<QWidget*> out;
+    NamedWidgets(this, namePrefix, out);
+    return out;
+}
+
+void TForm_Main::SaveProject()
+{
+    m_commands->SaveCurrent();
 }
 
 void TForm_Main::OpenThroughDesktop(const QString& urlOrPath)
@@ -499,6 +545,9 @@ void TForm_Main::CloseSequence()
     // closing on a signal saves a changed list without asking
     if (auto* kt = findChild<verification::TFrame_KT*>()) kt->SaveList(m_unattended);
     m_commands->SaveCurrent();
+    // a clean end: the results journal is retired, the protocol maker's office ends
+    if (auto* results = findChild<verification::TFrame_Chk_result*>()) results->CloseJournal();
+    reports::ProtocolMaker().Shutdown();
 }
 
 } // namespace shell

@@ -29,10 +29,4 @@ public:
     using TDeviceFrame::TDeviceFrame;
 };
 
-class TFrame_Chk_result : public QFrame {
-    Q_OBJECT
-public:
-    using QFrame::QFrame;
-};
-
 } // namespace shell

@@ -30,6 +30,18 @@ public:
     void OpenThroughDesktop(const QString& urlOrPath) override { opened << urlOrPath; }
     void ShowResults() override { ++resultsShown; }
     void SetReportField(const QString& name, const QString& text) override { reportFields[name] = text; }
+    QString TemplateDir() override { return templateDir; }
+    QString DataDir() override { return dataDir; }
+    QList<QWidget*> MainWindowWidgets(const QString& namePrefix) override
+    {
+        QList<QWidget*> out;
+        if (!window) return out;
+        // findChildren goes depth-first, each widget before its children
+        for (QWidget* w : window->findChildren<QWidget*>())
+            if (w->objectName().startsWith(namePrefix)) out << w;
+        return out;
+    }
+    void SaveProject() override { ++projectSaves; }
 
     int noLinkMessages = 0;
     std::vector<QWidget*> wrongFields;
@@ -39,6 +51,10 @@ public:
     bool debug = false;
     int resultsShown = 0;
     QMap<QString, QString> reportFields;
+    QString templateDir;
+    QString dataDir;
+    QWidget* window = nullptr; ///< what stands for the main window
+    int projectSaves = 0;
 
 private:
     devlink::LinkSession m_session;
