@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QLoggingCategory>
+#include <QStringList>
 
 #include <string>
 
@@ -53,13 +54,19 @@ ProtocolMakerModule::State ProtocolMakerModule::Load()
         break;
     }
     if (m_state == State::NotLoaded) {
-        auto abi = reinterpret_cast<ProtocolMakerAbiFn>(m_lib.Resolve("ProtocolMakerAbi"));
-        m_suites = m_lib.Resolve("ProtocolOfficeSuites");
-        m_make = m_lib.Resolve("ProtocolMake");
-        m_shutdown = m_lib.Resolve("ProtocolShutdown");
-        if (!abi || !m_suites || !m_make || !m_shutdown) {
+        QStringList missing;
+        auto resolve = [&](const char* name) {
+            void* f = m_lib.Resolve(name);
+            if (!f) missing << QString::fromLatin1(name);
+            return f;
+        };
+        auto abi = reinterpret_cast<ProtocolMakerAbiFn>(resolve("ProtocolMakerAbi"));
+        m_suites = resolve("ProtocolOfficeSuites");
+        m_make = resolve("ProtocolMake");
+        m_shutdown = resolve("ProtocolShutdown");
+        if (!missing.isEmpty()) {
             m_state = State::SymbolMissing;
-            m_reason = QStringLiteral("function missing: ") + m_lib.Error();
+            m_reason = QStringLiteral("functions missing: ") + missing.join(QStringLiteral(", "));
         } else if (const int got = abi(); got != PROTOCOL_MAKER_ABI) {
             m_state = State::WrongAbi;
             m_reason = QStringLiteral("layout %1, the program has %2").arg(got).arg(PROTOCOL_MAKER_ABI);

@@ -36,7 +36,7 @@ float UncertaintyInErrorUnit(int kind, float uncertainty, float rangeLow, float 
     const float span = std::fabs(rangeHigh - rangeLow);
     if (!std::isfinite(uncertainty) || !std::isfinite(span) || !(span > 0))
         return std::numeric_limits<float>::quiet_NaN();
-    return uncertainty / span * 100.0f;
+    return uncertainty * 100.0f / span;
 }
 
 } // namespace verification
