@@ -203,6 +203,10 @@ TFrame_Chk_result::TFrame_Chk_result(devlink::IPageHost* host, QWidget* parent, 
     cbTypeMSExcell->setObjectName(QStringLiteral("cbTypeMSExcell"));
     cbTypeLibreOffice = new QRadioButton(QStringLiteral("Libre Office"), office);
     cbTypeLibreOffice->setObjectName(QStringLiteral("cbTypeLibreOffice"));
+    // fixed hints (the language files translate them): what each choice needs here
+    cbTypeMSExcell->setToolTip(QStringLiteral("Microsoft Excel в этой системе недоступен"));
+    cbTypeLibreOffice->setToolTip(
+        QStringLiteral("Протоколы заполняются в LibreOffice Calc: нужен пакет libreoffice-calc"));
     for (QRadioButton* r : {cbTypeMSExcell, cbTypeLibreOffice}) {
         r->setAutoExclusive(false); // neither may be checked
         ol->addWidget(r);
@@ -408,17 +412,8 @@ void TFrame_Chk_result::ApplySuites()
     // Microsoft Excel does not exist here; LibreOffice, when usable, is the only suite: checked.
     cbTypeMSExcell->setChecked(false);
     cbTypeMSExcell->setEnabled(false);
-    cbTypeMSExcell->setToolTip(QStringLiteral("Microsoft Excel в этой системе недоступен"));
     cbTypeLibreOffice->setChecked(m_libreOffice);
     cbTypeLibreOffice->setEnabled(m_libreOffice);
-    QString hint;
-    if (m_detected && !m_libreOffice)
-        hint = m_maker->Usable()
-                   ? QStringLiteral("LibreOffice Calc не установлен: установите пакет libreoffice-calc")
-                   : QStringLiteral("Библиотека %1 не найдена; для протоколов нужен LibreOffice Calc "
-                                    "(пакет libreoffice-calc)")
-                         .arg(QString::fromLatin1(reports::kProtocolMakerFile));
-    cbTypeLibreOffice->setToolTip(hint);
     m_applyingSuites = false;
 }
 
