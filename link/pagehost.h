@@ -37,12 +37,14 @@ public:
     /// Puts `text` into the report parameter field named `name` ("amp_CD_DATE", "amp_D1_SERIAL") as
     /// typing would; nothing when the program has no such field.
     virtual void SetReportField(const QString& name, const QString& text) = 0;
+    // The Measurement page:
+    /// The per-user data folder (the page keeps its measurement journals in "journal/" there; the
+    /// results page keeps its journal and protocols there).
+    virtual QString DataDir() const = 0;
 
     // The verification results page (TFrame_Chk_result):
     /// The protocol templates folder ("template_xml": the user's copy first, then the installed one).
     virtual QString TemplateDir() = 0;
-    /// The folder of projects, lists and reports (where the results journal is kept).
-    virtual QString DataDir() = 0;
     /// The main window's widgets whose names begin with `namePrefix` ("amp_"), depth-first in
     /// creation order.
     virtual QList<QWidget*> MainWindowWidgets(const QString& namePrefix) = 0;

@@ -3,8 +3,20 @@
 #include <cmath>
 
 namespace measure {
+namespace {
 
-void Reset(TStatistics& s) { s = TStatistics(); }
+void StoreDeviations(TStatistics& s, int n)
+{
+    s.populationDeviation = float(std::sqrt(s.sumOfSquares / double(n)));
+    s.sampleDeviation = n > 1 ? float(std::sqrt(s.sumOfSquares / double(n - 1))) : 0.0f;
+}
+
+} // namespace
+
+void Reset(TStatistics& s)
+{
+    s = TStatistics();
+}
 
 void AddRunning(TStatistics& s, float x)
 {
@@ -18,12 +30,14 @@ void AddRunning(TStatistics& s, float x)
         if (x > s.maximum) s.maximum = x;
     }
     s.spread = float(double(s.maximum) - double(s.minimum));
-    s.sum = float(double(s.sum) + double(x));
-    s.mean = float(double(s.sum) / double(s.count));
-    const double d = double(x) - double(s.mean);
-    s.sumOfSquares = float(double(s.sumOfSquares) + d * d);
-    s.populationDeviation = float(std::sqrt(double(s.sumOfSquares) / double(s.count)));
-    s.sampleDeviation = s.count > 1 ? float(std::sqrt(double(s.sumOfSquares) / double(s.count - 1))) : 0.0f;
+    // Welford: the squared deviations are summed against the mean before and after this value,
+    // which adds exactly this value's share of Σ(x − mean)² over all values so far.
+    const double delta = double(x) - s.runningMean;
+    s.runningMean += delta / double(s.count);
+    s.sumOfSquares += delta * (double(x) - s.runningMean);
+    if (s.sumOfSquares < 0) s.sumOfSquares = 0;
+    s.mean = float(s.runningMean);
+    StoreDeviations(s, s.count);
     s.last = x;
 }
 
@@ -47,19 +61,19 @@ void AddWindow(TStatistics& s, float x)
     s.minimum = s.maximum = s.values[0];
     for (int i = 1; i < n; ++i) {
         const float v = s.values[i];
-        s.sum = float(double(s.sum) + double(v));
+        s.sum += double(v);
         if (v < s.minimum) s.minimum = v;
         if (v > s.maximum) s.maximum = v;
     }
     s.spread = float(double(s.maximum) - double(s.minimum));
-    s.mean = float(double(s.sum) / double(n));
+    const double mean = s.sum / double(n);
+    s.mean = float(mean);
     s.sumOfSquares = 0;
     for (int i = 0; i < n; ++i) {
-        const double d = double(s.values[i]) - double(s.mean);
-        s.sumOfSquares = float(double(s.sumOfSquares) + d * d);
+        const double d = double(s.values[i]) - mean;
+        s.sumOfSquares += d * d;
     }
-    s.populationDeviation = float(std::sqrt(double(s.sumOfSquares) / double(n)));
-    s.sampleDeviation = n > 1 ? float(std::sqrt(double(s.sumOfSquares) / double(n - 1))) : 0.0f;
+    StoreDeviations(s, n);
 }
 
 } // namespace measure

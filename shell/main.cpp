@@ -1,8 +1,8 @@
 // lorikws: the workstation program.
+#include "measure/graphchk.h"
 #include "sensors/calcframe.h"
 #include "shell/aboutwindow.h"
 #include "shell/boxes.h"
-#include "shell/chartwindow.h"
 #include "shell/components.h"
 #include "shell/mainwindow.h"
 #include "shell/termination.h"
@@ -27,7 +27,7 @@ int main(int argc, char** argv)
         // The other windows are top-level windows of their own (each walked once by the project).
         shell::TForm_About about;
         verification::TForm_KT kt;
-        shell::TFormGraphChk chart;
+        measure::TFormGraphChk chart;
         sensors::TFormHelpCalcTCTP calculator;
         shell::ProgramWindows().assign({&main, &about, &kt, &chart, &calculator});
         if (auto* list = main.findChild<verification::TFrame_KT*>()) list->SetEditor(&kt);

@@ -5,6 +5,7 @@
 #include "device/settingsframe.h"
 #include "link/deviceframe.h"
 #include "link/findframe.h"
+#include "measure/mesureframe.h"
 #include "platform/ini.h"
 #include "platform/messageservice.h"
 #include "platform/system.h"
@@ -265,7 +266,7 @@ void TForm_Main::BuildPages()
     AddPage<device::TFrameSettingsLorik>(this, m_pages, "Configuration", "  Конфигурирование  ",
                                          "FrameSettingsLorik1");
     AddPage<TFrameEmulate>(this, m_pages, "Emulation", "  Эмуляция  ", "FrameEmulate1");
-    AddPage<TFrameMesure>(this, m_pages, "Measure", "  Измерение  ", "FrameMesure1");
+    AddPage<measure::TFrameMesure>(this, m_pages, "Measure", "  Измерение  ", "FrameMesure1");
     auto* chk = AddPage<TFrame_Chk>(this, m_pages, "TestTab", "  Поверка  ", "Frame_Chk1");
     auto* cl = new QVBoxLayout(chk);
     auto* report = new verification::TFrame_ReportParam(DataDir() + QStringLiteral("/kt.ini"), chk);
@@ -375,6 +376,9 @@ void TForm_Main::DeferredStart()
         results->DetectOfficeSuites();
         results->RecoverJournal();
     }
+    // A journal a crashed measurement left is offered once the start has ended.
+    if (auto* mesure = findChild<measure::TFrameMesure*>())
+        QTimer::singleShot(0, mesure, [mesure] { mesure->OfferRecovery(); });
 }
 
 void TForm_Main::UpdateCaption()
@@ -438,11 +442,6 @@ QString TForm_Main::TemplateDir()
     return shell::TemplateDir();
 }
 
-QString TForm_Main::DataDir()
-{
-    return shell::DataDir();
-}
-
 QList<QWidget*> TForm_Main::MainWindowWidgets(const QString& namePrefix)
 {
     QList<QWidget*> out;
@@ -501,6 +500,11 @@ void TForm_Main::MarkWrongField(QWidget* field)
     red.setColor(QPalette::Base, QColor(255, 0, 0));
     field->setPalette(red);
     m_timerWrongEdit->start();
+}
+
+QString TForm_Main::DataDir() const
+{
+    return shell::DataDir();
 }
 
 void TForm_Main::PublishValue(const QString& text)

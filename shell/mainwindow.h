@@ -53,9 +53,9 @@ public:
     void ShowResults() override;
     void SetReportField(const QString& name, const QString& text) override;
     QString TemplateDir() override;
-    QString DataDir() override;
     QList<QWidget*> MainWindowWidgets(const QString& namePrefix) override;
     void SaveProject() override;
+    QString DataDir() const override;
 
     /// The program ends as soon as its message loop starts (the "save_lng" switch).
     bool EndAtStart() const { return m_options.saveLanguage; }

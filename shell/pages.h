@@ -17,12 +17,6 @@ public:
     using TDeviceFrame::TDeviceFrame;
 };
 
-class TFrameMesure : public TDeviceFrame {
-    Q_OBJECT
-public:
-    using TDeviceFrame::TDeviceFrame;
-};
-
 class TFrame_Chk : public TDeviceFrame {
     Q_OBJECT
 public:

@@ -3,9 +3,10 @@
 # unpack it into a temporary root and run the programs from there (libraries, scenarios and
 # templates come from the installed layout, never from the build tree, and nothing is written
 # below the root), then let the desktop, AppStream and Debian checkers judge it.
-# usage: package_test.sh BUILD_DIR VERSION APP_ID
+# The scenarios and templates the package carries are the ones in the source tree.
+# usage: package_test.sh BUILD_DIR VERSION APP_ID SOURCE_DIR
 set -euo pipefail
-build=$1 version=$2 id=$3
+build=$1 version=$2 id=$3 source=$4
 
 for tool in dpkg-deb dpkg-architecture dpkg-shlibdeps lintian desktop-file-validate appstreamcli; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/deps.sh installs it)"; exit 1; }
@@ -43,18 +44,17 @@ cat >"$tmp/expected" <<TABLE
 -rw-r--r-- ./usr/share/doc/lorikws/copyright
 -rw-r--r-- ./usr/share/icons/hicolor/scalable/apps/$id.svg
 -rw-r--r-- ./usr/share/lintian/overrides/lorikws
--rw-r--r-- ./usr/share/lorikws/scenarios/bench.ini
--rw-r--r-- ./usr/share/lorikws/scenarios/hart.ini
--rw-r--r-- ./usr/share/lorikws/scenarios/loop.ini
--rw-r--r-- ./usr/share/lorikws/scenarios/pressure.ini
--rw-r--r-- ./usr/share/lorikws/template_xml/Протокол поверки вторичного прибора.xls
--rw-r--r-- ./usr/share/lorikws/template_xml/Протокол поверки датчика давления.xls
--rw-r--r-- ./usr/share/lorikws/template_xml/Протокол поверки датчика температуры.xls
 -rw-r--r-- ./usr/share/man/man1/lorik-sim.1.gz
 -rw-r--r-- ./usr/share/man/man1/lorikctl.1.gz
 -rw-r--r-- ./usr/share/man/man1/lorikws.1.gz
 -rw-r--r-- ./usr/share/metainfo/$id.metainfo.xml
 TABLE
+for f in "$source"/simulator/scenarios/*.ini; do
+    echo "-rw-r--r-- ./usr/share/lorikws/scenarios/$(basename "$f")" >>"$tmp/expected"
+done
+for f in "$source"/templates/*.fods; do
+    echo "-rw-r--r-- ./usr/share/lorikws/template_xml/$(basename "$f" .fods).xls" >>"$tmp/expected"
+done
 # every entry owned by root; the mode and path of every entry that is not a folder
 dpkg-deb --contents "$deb" >"$tmp/contents"
 if awk '$2 != "root/root"' "$tmp/contents" | grep .; then fail "entries not owned by root"; fi

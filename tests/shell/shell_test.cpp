@@ -5,6 +5,12 @@
 #include "platform/ini.h"
 #include "platform/messageservice.h"
 #include "sensors/labelededit.h"
+#include "link/findframe.h"
+#include "measure/chartview.h"
+#include "measure/mesureframe.h"
+#include "measure/reportmodel.h"
+#include "platform/delay.h"
+#include "sensors/sensorframe.h"
 #include "shell/commands.h"
 #include "shell/components.h"
 #include "shell/ddepublisher.h"
@@ -219,6 +225,47 @@ TEST_F(Shell, LinkLossDuringWorkIsAnnouncedOnce)
     EXPECT_EQ(w->StatusPanelText(0), QStringLiteral("Нет связи"));
     EXPECT_FALSE(w->DeviceFrame(QStringLiteral("FrameMesure1"))->LinkUp());
     EXPECT_FALSE(w->FindFrame()->btnLink->isHidden());
+}
+
+// What a newcomer does on the run command: measure the bench bath with its reference, then pull
+// the virtual cable. (The Pt100's resistance is measured here: the characteristic library lives
+// beside the program, not beside the tests.)
+TEST_F(Shell, MeasuresTheBenchBathAndKeepsEveryRowWhenTheCableIsPulled)
+{
+    sim::VirtualCalibrator vc(Bench());
+    ASSERT_EQ(vc.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
+    platform::ScopedNoDelay noDelay;
+    auto w = Start();
+    ASSERT_TRUE(w->IsConnected());
+    auto* page = w->findChild<measure::TFrameMesure*>(QStringLiteral("FrameMesure1"));
+    ASSERT_NE(page, nullptr);
+    page->FrameSensor1->cbType->setCurrentIndex(2); // a unified signal
+    page->FrameSensor1->cb_Std->setCurrentIndex(2); // "Сопротивление ( Ом )"
+    page->StartMeasurementClick();
+    ASSERT_TRUE(page->Running());
+    EXPECT_EQ(page->ReferenceUnit(), QStringLiteral("°C"));
+    for (int i = 0; i < 4; ++i)
+        page->Timer_MeasureTimer(); // the first after the unit wait is skipped
+    ASSERT_EQ(page->ListModel()->Rows(), 3);
+    EXPECT_NEAR(page->MCurrent->text().toDouble(), 138.5, 0.5); // a Pt100 at 100 °C
+    EXPECT_TRUE(page->ListModel()->Cell(2, 1).endsWith(QStringLiteral(" Ом")));
+    EXPECT_EQ(w->Dde()->Value(), page->MCurrent->text());
+    EXPECT_EQ(w->StatusPanelText(4), QStringLiteral("разомкнут"));
+    EXPECT_EQ(w->StatusPanelText(7), QStringLiteral("разомкнут"));
+
+    vc.Unplug();
+    page->Timer_MeasureTimer();
+    EXPECT_FALSE(page->Running());
+    EXPECT_EQ(Count(kLinkLost), 1);
+    EXPECT_EQ(w->StatusPanelText(0), QStringLiteral("Нет связи"));
+    EXPECT_EQ(page->ListModel()->Rows(), 3);
+    EXPECT_EQ(page->MeasurementGraph->Data(0).Count(), 3);
+    measure::TJournal::Content c;
+    ASSERT_TRUE(measure::TJournal::Read(page->Journal().Path(), &c));
+    EXPECT_TRUE(page->Journal().Path().startsWith(DataDir() + QStringLiteral("/journal/measurement-")));
+    EXPECT_TRUE(c.closed);
+    EXPECT_EQ(c.rows.size(), 3u);
+    w->CloseSequence();
 }
 
 TEST_F(Shell, SettingsRoundTripKeepsHelpTopics)

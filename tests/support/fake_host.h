@@ -31,7 +31,7 @@ public:
     void ShowResults() override { ++resultsShown; }
     void SetReportField(const QString& name, const QString& text) override { reportFields[name] = text; }
     QString TemplateDir() override { return templateDir; }
-    QString DataDir() override { return dataDir; }
+    QString DataDir() const override { return dataDir; }
     QList<QWidget*> MainWindowWidgets(const QString& namePrefix) override
     {
         QList<QWidget*> out;
@@ -52,7 +52,7 @@ public:
     int resultsShown = 0;
     QMap<QString, QString> reportFields;
     QString templateDir;
-    QString dataDir;
+    QString dataDir;           ///< the data folder the host gives (a test's temporary folder)
     QWidget* window = nullptr; ///< what stands for the main window
     int projectSaves = 0;
 

@@ -281,11 +281,19 @@ TEST_F(Tools, TheProgramEndsOnSigtermWhileAMessageBoxIsOpen)
     const QString number = QString::fromUtf8(display.readLine()).trimmed();
     ASSERT_FALSE(number.isEmpty());
 
+    // and a session bus of its own, as a desktop has (else D-Bus would try to start one)
+    QProcess bus;
+    bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                              QStringLiteral("--print-address")});
+    ASSERT_TRUE(bus.waitForReadyRead(5000));
+    const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+
     QTemporaryDir home;
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + number);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
     StartProgram(program, home.path(), env);
     ASSERT_TRUE(WaitForRemote());
     // the cable is pulled: the program notices and shows "Обрыв связи с ЛОРИК!" in a modal box
@@ -303,5 +311,7 @@ TEST_F(Tools, TheProgramEndsOnSigtermWhileAMessageBoxIsOpen)
     }
     display.terminate();
     display.waitForFinished();
+    bus.terminate();
+    bus.waitForFinished();
     Say("plug");
 }

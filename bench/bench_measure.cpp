@@ -1,0 +1,186 @@
+// The Measurement page over a day at 1 Hz: the cost of one tick (the reading from the in-process
+// virtual calibrator, the list, the chart, the statistics, the journal and the offscreen repaint)
+// after 1, 10 000 and 86 400 readings, the bookkeeping of one reading alone at the same sizes, and
+// the memory the day's readings add.
+#include "link/pagehost.h"
+#include "measure/chartview.h"
+#include "measure/mesureframe.h"
+#include "measure/reportmodel.h"
+#include "platform/delay.h"
+#include "platform/messageservice.h"
+#include "simulator/virtualcalibrator.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+
+#include <unistd.h>
+
+namespace {
+
+// The main-window services the page needs; the live value keeps its last text only.
+class BenchHost : public devlink::IPageHost {
+public:
+    explicit BenchHost(QString dataDir) : m_data(std::move(dataDir)) { m_session.Create(false); }
+    devlink::LinkSession& Session() override { return m_session; }
+    void NoLinkMessage() override {}
+    void MarkWrongField(QWidget*) override {}
+    void PublishValue(const QString& text) override { m_value = text; }
+    bool AdminMode() const override { return false; }
+    bool DebugMode() const override { return false; }
+    void OpenThroughDesktop(const QString&) override {}
+    void ShowResults() override {}
+    void SetReportField(const QString&, const QString&) override {}
+    QString DataDir() const override { return m_data; }
+    QString TemplateDir() override { return {}; }
+    QList<QWidget*> MainWindowWidgets(const QString&) override { return {}; }
+    void SaveProject() override {}
+
+private:
+    devlink::LinkSession m_session;
+    QString m_data;
+    QString m_value;
+};
+
+double RssMb()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    const QList<QByteArray> parts = f.readAll().split(' ');
+    return parts.size() > 1 ? parts[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
+}
+
+// A started measurement of the bench scenario holding `readings` rows.
+struct Rig {
+    QTemporaryDir simDir, data;
+    sim::VirtualCalibrator vc;
+    platform::RecordingMessageService messages;
+    BenchHost host;
+    measure::TFrameMesure page;
+    double rssBefore = 0, rssAfter = 0;
+
+    static sim::World Bench()
+    {
+        sim::World w;
+        QString e;
+        sim::LoadScenario(sim::VirtualCalibrator::ScenarioPath(QStringLiteral("bench")), &w, &e);
+        return w;
+    }
+    explicit Rig(int readings)
+        : vc(Bench()), host(data.path()),
+          page(&host, nullptr, QStringLiteral(LORIK_BIN_DIR "/libpolynoms.so"))
+    {
+        platform::SetMessageService(&messages);
+        qputenv("LORIK_SIM_DIR", simDir.path().toLocal8Bit());
+        page.resize(1280, 800);
+        page.show();
+        QApplication::processEvents();
+        if (vc.Start(simDir.path() + QStringLiteral("/ttyLORIK0")) != 0 ||
+            host.Session().Connect(vc.PortPath()) != devlink::LinkSession::Handshake::Connected)
+            return;
+        {
+            platform::ScopedNoDelay noDelay;
+            page.StartMeasurementClick();
+        }
+        page.Timer_Measure->stop(); // the benchmark ticks by itself
+        page.Timer_MeasureTimer();  // the tick skipped after the reference's unit wait
+        QApplication::processEvents();
+        rssBefore = RssMb();
+        // the readings before: the page's own bookkeeping path, as a tick would take them
+        measure::JournalRow r;
+        r.unit = QStringLiteral("°С");
+        r.hasReference = true;
+        r.referenceUnit = QStringLiteral("°C");
+        r.relay1 = r.relay2 = QStringLiteral("разомкнут");
+        // the bench scenario's bath: 100 °C drifting by 0.03 °C over 240 s, the noise its readings show
+        std::mt19937 rng(1);
+        std::normal_distribution<double> noise(0, 0.0035), referenceNoise(0, 0.002);
+        const std::int64_t origin = QDateTime::currentSecsSinceEpoch() - readings;
+        for (int i = 0; i < readings; ++i) {
+            const double bath = 100 + 0.03 * std::sin(2 * M_PI * i / 240.0);
+            r.time = QDateTime::fromSecsSinceEpoch(origin + i);
+            r.number = i + 1;
+            r.measured = float(bath + noise(rng));
+            r.reference = float(bath + referenceNoise(rng));
+            page.Record(r, origin, true);
+            if (i % 1000 == 0) QApplication::processEvents();
+        }
+        QApplication::processEvents();
+        rssAfter = RssMb();
+    }
+    ~Rig() { platform::SetMessageService(nullptr); }
+    bool Ready() const { return page.Running(); }
+};
+
+void Repaint()
+{
+    QApplication::processEvents(); // the scene and the views post their updates
+    QApplication::processEvents(); // and paint them
+}
+
+void BM_Tick(benchmark::State& state)
+{
+    Rig rig(int(state.range(0)) - 1);
+    if (!rig.Ready()) {
+        state.SkipWithError("the measurement did not start");
+        return;
+    }
+    const int paints = rig.page.MeasurementGraph->Paints();
+    for (auto _ : state) {
+        rig.page.Timer_MeasureTimer();
+        Repaint();
+    }
+    state.counters["rows"] = rig.page.ListModel()->Rows();
+    state.counters["chart_paints"] = rig.page.MeasurementGraph->Paints() - paints;
+    state.counters["drawn_points"] = rig.page.MeasurementGraph->LastDrawnPoints();
+    if (state.range(0) == 86400) {
+        state.counters["rss_added_MB"] = rig.rssAfter - rig.rssBefore;
+        state.counters["rss_MB"] = rig.rssAfter;
+        state.counters["list_MB"] = double(rig.page.ListModel()->MemoryBytes()) / (1024.0 * 1024.0);
+        state.counters["chart_MB"] = double(rig.page.MeasurementGraph->Data(0).MemoryBytes() +
+                                            rig.page.MeasurementGraph->Data(1).MemoryBytes()) /
+                                     (1024.0 * 1024.0);
+    }
+}
+BENCHMARK(BM_Tick)->Arg(1)->Arg(10000)->Arg(86400)->Iterations(60)->Unit(benchmark::kMillisecond);
+
+// One reading's bookkeeping alone (no exchange), with its repaint.
+void BM_Record(benchmark::State& state)
+{
+    Rig rig(int(state.range(0)) - 1);
+    if (!rig.Ready()) {
+        state.SkipWithError("the measurement did not start");
+        return;
+    }
+    measure::JournalRow r;
+    r.unit = QStringLiteral("°С");
+    r.hasReference = true;
+    r.reference = 100;
+    r.referenceUnit = QStringLiteral("°C");
+    int i = 0;
+    for (auto _ : state) {
+        r.time = QDateTime::currentDateTime();
+        r.number = rig.page.ListModel()->Rows() + 1;
+        r.measured = 100.0f + 0.001f * float(i++ % 10);
+        rig.page.Record(r, measure::TimeOrigin(), true);
+        Repaint();
+    }
+}
+BENCHMARK(BM_Record)->Arg(1)->Arg(10000)->Arg(86400)->Iterations(200)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
