@@ -38,6 +38,9 @@ public:
     void SetReportField(const QString&, const QString&) override {}
     QString DataDir() const override { return m_data; }
     measure::TFormGraphChk* VerificationChart() override { return nullptr; }
+    QString TemplateDir() override { return {}; }
+    QList<QWidget*> MainWindowWidgets(const QString&) override { return {}; }
+    void SaveProject() override {}
 
 private:
     devlink::LinkSession m_session;

@@ -5,6 +5,7 @@
 
 #include "link/session.h"
 
+#include <QList>
 #include <QString>
 
 class QWidget;
@@ -41,8 +42,18 @@ public:
     /// typing would; nothing when the program has no such field.
     virtual void SetReportField(const QString& name, const QString& text) = 0;
     // The Measurement page:
-    /// The per-user data folder (the page keeps its measurement journals in "journal/" there).
+    /// The per-user data folder (the page keeps its measurement journals in "journal/" there; the
+    /// results page keeps its journal and protocols there).
     virtual QString DataDir() const = 0;
+
+    // The verification results page (TFrame_Chk_result):
+    /// The protocol templates folder ("template_xml": the user's copy first, then the installed one).
+    virtual QString TemplateDir() = 0;
+    /// The main window's widgets whose names begin with `namePrefix` ("amp_"), depth-first in
+    /// creation order.
+    virtual QList<QWidget*> MainWindowWidgets(const QString& namePrefix) = 0;
+    /// Saves the current project (a message when it cannot be written).
+    virtual void SaveProject() = 0;
 
     // The verification page (TFrame_Chk):
     /// The verification chart window the page shows and fills; null when the program has none.

@@ -38,7 +38,7 @@ QString ModulePathOf(const void* address)
     return QFileInfo(QFile::decodeName(info.dli_fname)).absoluteFilePath();
 }
 
-SharedLibrary::Status SharedLibrary::Load(const QString& path)
+SharedLibrary::Status SharedLibrary::Load(const QString& path, bool keepLoaded)
 {
     Unload();
     m_path = path.startsWith(QLatin1Char('/')) ? path : CurrentLayout().libraryDir + QLatin1Char('/') + path;
@@ -46,7 +46,8 @@ SharedLibrary::Status SharedLibrary::Load(const QString& path)
         m_error = QStringLiteral("file not found");
         return m_status = Status::FileMissing;
     }
-    m_handle = dlopen(QFile::encodeName(m_path).constData(), RTLD_NOW | RTLD_LOCAL);
+    m_handle = dlopen(QFile::encodeName(m_path).constData(),
+                      RTLD_NOW | RTLD_LOCAL | (keepLoaded ? RTLD_NODELETE : 0));
     if (!m_handle) {
         const char* e = dlerror();
         m_error = QString::fromLocal8Bit(e ? e : "dlopen failed");

@@ -37,7 +37,9 @@ public:
     SharedLibrary& operator=(const SharedLibrary&) = delete;
 
     /// Loads `path` (an absolute path, or a file name looked up in CurrentLayout().libraryDir).
-    Status Load(const QString& path);
+    /// `keepLoaded`: the library stays in the process after Unload() (for a library whose runtime
+    /// cannot be unloaded, such as the LibreOffice binding's).
+    Status Load(const QString& path, bool keepLoaded = false);
     /// The address of an exported C function, or nullptr (status becomes SymbolMissing).
     void* Resolve(const char* name);
     void Unload();

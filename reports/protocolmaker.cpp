@@ -4,6 +4,7 @@
 #include "platform/cp1251.h"
 #include "platform/messageservice.h"
 #include "reports/oocalcauto.h"
+#include "verification/verdict.h"
 
 #include <QDir>
 
@@ -33,21 +34,31 @@ void TExcel_BCB::CopyResults(const verification::ResultList& results, ProtocolDa
         p.device[0].measuredSignal = r.measuredSignal;
         p.device[0].referenceSignal = r.referenceSignal;
         p.device[0].measured = r.measured;
+        p.device[0].tolerance = r.tolerance;
         p.device[0].error = r.error;
         p.device[0].uncertainty = r.uncertainty;
     }
     d.device.used = 1;
 }
 
-bool TExcel_BCB::Suitable(const ProtocolData& d)
+bool TExcel_BCB::Suitable(const ProtocolData& d, const verification::ResultList& results)
 {
-    if (d.inspectionPassed != 1 || d.pointCount <= 0) return false;
-    // In 32-bit floats, as the values were measured and stored: 0.1 × 3 is exactly the 0.3 of an
-    // error at the limit, which passes.
-    const float limit = d.device.permissibleError * d.errorCoefficient;
-    for (int i = 0; i < d.pointCount && i < kMaxPoints; ++i)
-        if (std::fabs(d.points[i].device[0].error) > limit) return false;
+    // The verdict of each point was given when it was measured, by the one rule of the results
+    // table (verification::Conforms); the protocol states the same.
+    if (d.inspectionPassed != 1 || results.count <= 0) return false;
+    for (int i = 0; i < results.count && i < verification::kMaxRows; ++i)
+        if (!results.rows[i].pass) return false;
     return true;
+}
+
+QString TExcel_BCB::DecisionRuleText(const ProtocolData& d)
+{
+    const QString rule = d.decisionRule == int(verification::DecisionRule::GuardBand)
+                             ? QStringLiteral("защитная полоса w = U (соответствует при |Δ| + U ≤ Δдоп)")
+                             : QStringLiteral("простая приёмка (соответствует при |Δ| ≤ Δдоп)");
+    // a temperature point's U is expanded (k = 2); the budgets of the other kinds have no factor
+    return rule + QStringLiteral("; неопределённость U с коэффициентом охвата k = %1")
+                      .arg(d.verificationType == 1 ? 2 : 1);
 }
 
 QString TExcel_BCB::RangeText(const ProtocolData& d, const QString& lowText, const QString& highText)
@@ -55,8 +66,7 @@ QString TExcel_BCB::RangeText(const ProtocolData& d, const QString& lowText, con
     if (d.verificationType == 1) return lowText + QStringLiteral("...") + highText;
     const float hi = d.device.rangeHigh;
     const int n = hi > 100 ? 0 : hi > 10 ? 1 : hi > 1 ? 2 : 3;
-    return QString::fromStdString(platform::FormatFixed(double(d.device.rangeLow), n) + "..." +
-                                  platform::FormatFixed(double(hi), n));
+    return DecimalText(d.device.rangeLow, n) + QStringLiteral("...") + DecimalText(hi, n);
 }
 
 void TExcel_BCB::PointRows(const QString& lowText, const QString& highText)
@@ -76,7 +86,7 @@ void TExcel_BCB::PointRows(const QString& lowText, const QString& highText)
     const QStringList keys = {QStringLiteral("&D1_INT_I"), QStringLiteral("&D1_ECSGN_I"),
                               QStringLiteral("&D1_SGN_I"), QStringLiteral("&D1_VAL_I"),
                               QStringLiteral("&D1_ACC_I"), QStringLiteral("&D1_ALL_ACC_I"),
-                              QStringLiteral("&D1_UNC_I")};
+                              QStringLiteral("&D1_UNC_I"), QStringLiteral("&D1_TUR_I")};
     for (const QString& k : keys)
         m_job.AddRowKey(k);
     const QString range = RangeText(m_data, lowText, highText);
@@ -88,8 +98,12 @@ void TExcel_BCB::PointRows(const QString& lowText, const QString& highText)
         m_job.AddRowFloat(keys[2], p.device[0].measuredSignal, dec);
         m_job.AddRowFloat(keys[3], p.device[0].measured, dec);
         m_job.AddRowFloat(keys[4], p.device[0].error, dec);
-        m_job.AddRowFloat(keys[5], m_data.device.permissibleError, dec);
+        m_job.AddRowFloat(keys[5], p.device[0].tolerance, dec);
         m_job.AddRowFloat(keys[6], p.device[0].uncertainty, dec);
+        const verification::ResultRow& r = m_results.rows[i];
+        const float u = verification::UncertaintyInErrorUnit(m_data.verificationType, r.uncertainty,
+                                                             r.rangeLow, r.rangeHigh);
+        m_job.AddRowFloat(keys[7], verification::TestUncertaintyRatio(r.tolerance, u), 1);
     }
 }
 
@@ -113,7 +127,7 @@ int TExcel_BCB::MakeProtocol(const QString& templateDir, const QString& template
     m_job.SetFiles(templateDir + QLatin1Char('/') + templateName, output, {QStringLiteral("pdf")});
     m_output = m_job.OutputPath();
     // 4. the sheet that does not apply
-    const bool suitable = Suitable(d);
+    const bool suitable = Suitable(d, m_results);
     m_job.AddHiddenSheet(suitable ? QStringLiteral("&DEV_VER_%d") : QStringLiteral("&DEV_VCR_%d"), 1);
     // 5. conditions and instruments
     m_job.Add_ReplacePair(QStringLiteral("&CD_TEMP_FULL"),
@@ -138,10 +152,14 @@ int TExcel_BCB::MakeProtocol(const QString& templateDir, const QString& template
     m_job.AddPairFmt(QStringLiteral("&D%d_SIGNAL_UNITS"), 1, GetText(dev.signalUnits));
     m_job.AddPairFmt(QStringLiteral("&D%d_UNITS"), 1, GetText(dev.units));
     m_job.Add_ReplacePair(QStringLiteral("&ET_UNIT"), GetText(dev.units));
+    // the signal ends cut to integers toward zero ("4...20 мА")
+    const auto whole = [](float v) {
+        return std::isfinite(v) && std::fabs(v) < 2e9f ? QString::number(int(std::trunc(v)))
+                                                       : QStringLiteral("—");
+    };
     m_job.AddPairFmt(QStringLiteral("&D%d_SIGNAL"), 1,
                      QStringLiteral("%1...%2 %3")
-                         .arg(QString::number(int(std::trunc(dev.signalLow))),
-                              QString::number(int(std::trunc(dev.signalHigh))), GetText(dev.signalUnits)));
+                         .arg(whole(dev.signalLow), whole(dev.signalHigh), GetText(dev.signalUnits)));
     m_job.AddPairFmt(QStringLiteral("&D%d_NOTES"), 1, QStringLiteral("нет"));
     for (const char* k : {"&D%d_CHECK_THT", "&D%d_CHECK_USG", "&D%d_CHECK_EL", "&D%d_CHECK_R"})
         m_job.AddPairFmt(QString::fromLatin1(k), 1, QStringLiteral("соответствует"));
@@ -172,6 +190,7 @@ int TExcel_BCB::MakeProtocol(const QString& templateDir, const QString& template
         m_job.AddPairFmt(QStringLiteral("&VR_D%d_SUITABLE"), 1,
                          suitable ? QStringLiteral("пригодно к применению")
                                   : QStringLiteral("не пригодно к применению"));
+        m_job.AddPairFmt(QStringLiteral("&VR_D%d_DECISION_RULE"), 1, DecisionRuleText(d));
     }
     // 11. the run
     OOCalcAuto calc(useExcel);

@@ -35,9 +35,11 @@ public:
     /// The output path of the last MakeProtocol (after SetFiles chose a free name).
     const QString& OutputPath() const { return m_output; }
 
-    /// The device's verdict: inspections passed, points present, every |error| within
-    /// permissibleError × errorCoefficient.
-    static bool Suitable(const ProtocolData& d);
+    /// The device's verdict: inspections passed, points present, and every point conforming
+    /// (the verdict each row was given when it was measured).
+    static bool Suitable(const ProtocolData& d, const verification::ResultList& results);
+    /// "&VR_D1_DECISION_RULE": the decision rule and the coverage factor of the points' U.
+    static QString DecisionRuleText(const ProtocolData& d);
     /// The device's range text for the point rows.
     static QString RangeText(const ProtocolData& d, const QString& lowText, const QString& highText);
     /// Results into ProtocolData (nothing while the list has no data).

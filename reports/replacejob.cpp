@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 
+#include <cmath>
 #include <new>
 
 Q_LOGGING_CATEGORY(lcJob, "lorik.reports.job")
@@ -43,6 +44,7 @@ ReplaceJob& Job()
 
 QString DecimalText(float value, int decimals)
 {
+    if (!std::isfinite(value)) return QStringLiteral("—"); // a protocol never says "nan"
     return QString::fromStdString(platform::FormatFixed(double(value), decimals < 0 ? 6 : decimals));
 }
 

@@ -67,7 +67,8 @@ private:
 /// The program's one job.
 ReplaceJob& Job();
 
-/// "%." + decimals + "f" of a float widened to double, '.' whatever the locale.
+/// "%." + decimals + "f" of a float widened to double, '.' whatever the locale; "—" for a value that
+/// is not a number (a missing uncertainty, an unknown ratio).
 QString DecimalText(float value, int decimals);
 
 } // namespace reports

@@ -10,6 +10,7 @@
 #include "platform/ini.h"
 #include "platform/messageservice.h"
 #include "platform/system.h"
+#include "reports/protocolmodule.h"
 #include "sensors/fieldchecks.h"
 #include "sensors/polynoms.h"
 #include "shell/commands.h"
@@ -23,6 +24,7 @@
 #include "verification/chkframe.h"
 #include "verification/ktframe.h"
 #include "verification/reportparam.h"
+#include "verification/resultsframe.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -36,6 +38,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -59,6 +62,23 @@ Frame* AddPage(devlink::IPageHost* host, QTabWidget* pages, const char* pageName
     layout->addWidget(frame);
     pages->addTab(page, QString::fromUtf8(caption));
     return frame;
+}
+
+// Widgets below `parent` whose names begin with `prefix`, depth-first, each before its children; a
+// page stack's pages by their index (a shown page is raised to the end of the children).
+void NamedWidgets(QObject* parent, const QString& prefix, QList<QWidget*>& out)
+{
+    QObjectList children;
+    if (auto* stack = qobject_cast<QStackedWidget*>(parent))
+        for (int i = 0; i < stack->count(); ++i)
+            children << stack->widget(i);
+    for (QObject* c : parent->children())
+        if (!children.contains(c)) children << c;
+    for (QObject* c : children) {
+        if (!c->isWidgetType()) continue;
+        if (c->objectName().startsWith(prefix)) out << static_cast<QWidget*>(c);
+        NamedWidgets(c, prefix, out);
+    }
 }
 
 } // namespace
@@ -251,9 +271,11 @@ void TForm_Main::BuildPages()
     AddPage<measure::TFrameMesure>(this, m_pages, "Measure", "  Измерение  ", "FrameMesure1");
     auto* chk = AddPage<verification::TFrame_Chk>(this, m_pages, "TestTab", "  Поверка  ", "Frame_Chk1");
     auto* report = new verification::TFrame_ReportParam(DataDir() + QStringLiteral("/kt.ini"), chk);
-    auto* result = new TFrame_Chk_result(chk);
-    result->setObjectName(QStringLiteral("Frame_Chk_result1"));
-    chk->SetSubPages(report, result, {});
+    auto* result = new verification::TFrame_Chk_result(this, chk);
+    chk->SetSubPages(report, result,
+                     {[result] { result->RefreshResults(); },
+                      [result](bool periodic) { result->ResetInspection(periodic); },
+                      [result](bool on) { result->SetVerification(on); }});
     AddPage<device::TFrameArchive>(this, m_pages, "Archive", "  Архив   ", "FrameArchive1");
 }
 
@@ -344,7 +366,12 @@ void TForm_Main::DeferredStart()
     // Devices arriving or leaving, and virtual calibrators starting or stopping, refresh the list.
     m_session->WatchDevices();
     m_find->ListPortsNow();
-    // office suites are detected by the protocol page when it lands
+    // 12. the protocol maker is loaded and tells which office suites it can drive (no office
+    // starts); then the points of a run that did not end cleanly are offered back
+    if (auto* results = findChild<verification::TFrame_Chk_result*>()) {
+        results->DetectOfficeSuites();
+        results->RecoverJournal();
+    }
     // A journal a crashed measurement left is offered once the start has ended.
     if (auto* mesure = findChild<measure::TFrameMesure*>())
         QTimer::singleShot(0, mesure, [mesure] { mesure->OfferRecovery(); });
@@ -411,6 +438,23 @@ measure::TFormGraphChk* TForm_Main::VerificationChart()
     for (QWidget* w : ProgramWindows())
         if (auto* chart = qobject_cast<measure::TFormGraphChk*>(w)) return chart;
     return nullptr;
+}
+
+QString TForm_Main::TemplateDir()
+{
+    return shell::TemplateDir();
+}
+
+QList<QWidget*> TForm_Main::MainWindowWidgets(const QString& namePrefix)
+{
+    QList<QWidget*> out;
+    NamedWidgets(this, namePrefix, out);
+    return out;
+}
+
+void TForm_Main::SaveProject()
+{
+    m_commands->SaveCurrent();
 }
 
 void TForm_Main::OpenThroughDesktop(const QString& urlOrPath)
@@ -508,6 +552,9 @@ void TForm_Main::CloseSequence()
     // closing on a signal saves a changed list without asking
     if (auto* kt = findChild<verification::TFrame_KT*>()) kt->SaveList(m_unattended);
     m_commands->SaveCurrent();
+    // a clean end: the results journal is retired, the protocol maker's office ends
+    if (auto* results = findChild<verification::TFrame_Chk_result*>()) results->CloseJournal();
+    reports::ProtocolMaker().Shutdown();
 }
 
 } // namespace shell

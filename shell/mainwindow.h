@@ -52,6 +52,9 @@ public:
     void OpenThroughDesktop(const QString& urlOrPath) override;
     void ShowResults() override;
     void SetReportField(const QString& name, const QString& text) override;
+    QString TemplateDir() override;
+    QList<QWidget*> MainWindowWidgets(const QString& namePrefix) override;
+    void SaveProject() override;
     QString DataDir() const override;
     measure::TFormGraphChk* VerificationChart() override;
 

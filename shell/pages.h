@@ -17,10 +17,4 @@ public:
     using TDeviceFrame::TDeviceFrame;
 };
 
-class TFrame_Chk_result : public QFrame {
-    Q_OBJECT
-public:
-    using QFrame::QFrame;
-};
-
 } // namespace shell

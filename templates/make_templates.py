@@ -56,7 +56,7 @@ def cell(text, style=None, header_row=None):
     return f'<table:table-cell{s} office:value-type="string"><text:p>{escape(text)}</text:p></table:table-cell>'
 
 
-def sheet(name, rows, columns=9):
+def sheet(name, rows, columns=10):
     out = [f'   <table:table table:name="{escape(name)}">',
            '    <table:table-column table:style-name="co1"/>',
            f'    <table:table-column table:style-name="co2" table:number-columns-repeated="{columns - 1}"/>',
@@ -118,6 +118,7 @@ def footer():
         ["", "Результаты поверки &VR_D1_RESULT_SHORT; средство измерений &VR_D1_SUITABLE."],
         ["", "&VR_D1_RES_DOC"],
         ["", "Допустимая погрешность умножена на коэффициент &CD_VRCOEFF."],
+        ["", "Правило принятия решения: &VR_D1_DECISION_RULE."],
         [],
         ["Поверитель:", "", "&CD_VERIF_POS", "", "_____________", "&CD_VERIF"],
         ["Руководитель:", "", "&CD_CHEF_POS", "", "_____________", "&CD_CHEF"],
@@ -174,7 +175,7 @@ def calibration_certificate():
 
 
 POINT_ROW = ("style", "grid", [Number(), "&D1_INT_I", "&ET_REFF_I", "&D1_ECSGN_I", "&D1_SGN_I", "&D1_VAL_I",
-                               "&D1_ACC_I", "&D1_ALL_ACC_I", "&D1_UNC_I", "&LST_F"])
+                               "&D1_ACC_I", "&D1_ALL_ACC_I", "&D1_UNC_I", "&D1_TUR_I", "&LST_F"])
 
 KINDS = {
     "pressure": ("Датчик давления", [
@@ -187,7 +188,7 @@ KINDS = {
         ("style", "bold", ["Определение основной приведённой погрешности"]),
         ("style", "head", ["№", "Диапазон, &D1_UNITS", "Эталон, &ET_UNIT", "Эталонный сигнал, &D1_SIGNAL_UNITS",
                            "Измеренный сигнал, &D1_SIGNAL_UNITS", "Измеренное, &D1_UNITS", "Погрешность, %",
-                           "Допуск, %", "Неопределённость, &D1_UNITS"]),
+                           "Допуск, %", "Неопределённость, &D1_UNITS", "TUR"]),
         POINT_ROW,
     ]),
     "temperature": ("Датчик температуры", [
@@ -197,7 +198,7 @@ KINDS = {
         ("style", "bold", ["Определение отклонения от номинальной статической характеристики"]),
         ("style", "head", ["№", "Диапазон, °С", "Эталон, °С", "Сигнал эталона, &D1_SIGNAL_UNITS",
                            "Сигнал датчика, &D1_SIGNAL_UNITS", "Измеренное, °С", "Отклонение, °С", "Допуск, °С",
-                           "Неопределённость, °С"]),
+                           "Неопределённость, °С", "TUR"]),
         POINT_ROW,
     ]),
     "secondary": ("Вторичный прибор", [
@@ -208,7 +209,7 @@ KINDS = {
         ("style", "bold", ["Определение основной погрешности"]),
         ("style", "head", ["№", "Диапазон, &D1_UNITS", "Задано, &ET_UNIT", "Входной сигнал, &D1_SIGNAL_UNITS",
                            "Сигнал (контроль), &D1_SIGNAL_UNITS", "Показание, &D1_UNITS", "Погрешность, %",
-                           "Допуск, %", "Неопределённость, &D1_UNITS"]),
+                           "Допуск, %", "Неопределённость, &D1_UNITS", "TUR"]),
         POINT_ROW,
     ]),
 }
@@ -230,4 +231,5 @@ for kind, (title, body) in KINDS.items():
     text += sheet("&DEV_CCR_1", calibration_certificate())
     text += TAIL
     assert "поверк" not in text and "&VR_D1_TYPE_OF" not in text and "&VR_D1_SUITABLE" not in text
+    assert "&VR_D1_DECISION_RULE" not in text
     (HERE / f"Протокол калибровки {FILES[kind]}.fods").write_text(text, encoding="utf-8")

@@ -28,15 +28,6 @@ float PointError(int kind, float measured, float reference, float rangeLow, floa
     return (measured - reference) / span * 100.0f;
 }
 
-float UncertaintyInErrorUnit(int kind, float u, float rangeLow, float rangeHigh)
-{
-    if (!std::isfinite(u)) return kNaN;
-    if (kind == KindTemperature) return u;
-    const float span = Span(rangeLow, rangeHigh);
-    if (std::isnan(span)) return kNaN;
-    return u / std::fabs(span) * 100.0f;
-}
-
 PointVerdict JudgePoint(int kind, float error, float tolerance, float uncertainty, float rangeLow,
                         float rangeHigh, float errorCoefficient, DecisionRule rule)
 {

@@ -19,11 +19,6 @@ enum Kind : int {
 /// kinds 0 and 2, the range has no width.
 float PointError(int kind, float measured, float reference, float rangeLow, float rangeHigh);
 
-/// The expanded uncertainty `u` in the unit of the point's error: kind 1 as it is (°C); the other
-/// kinds compute U in the sensor's physical unit, so it becomes % of the range. NaN when `u` is
-/// missing or the range has no width.
-float UncertaintyInErrorUnit(int kind, float u, float rangeLow, float rangeHigh);
-
 /// The verdict of a point, the limit and the test uncertainty ratio it was judged with.
 struct PointVerdict {
     float limit = 0; ///< tolerance × the error coefficient of a pressure sensor
@@ -32,7 +27,7 @@ struct PointVerdict {
 };
 
 /// Judges a point: `error` and `tolerance` in the error's unit, `uncertainty` as the budget gives
-/// it (see UncertaintyInErrorUnit).
+/// it (see verdict.h's UncertaintyInErrorUnit).
 PointVerdict JudgePoint(int kind, float error, float tolerance, float uncertainty, float rangeLow,
                         float rangeHigh, float errorCoefficient, DecisionRule rule);
 

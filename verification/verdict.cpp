@@ -30,4 +30,13 @@ float TestUncertaintyRatio(float tolerance, float uncertainty)
     return std::fabs(tolerance) / uncertainty;
 }
 
+float UncertaintyInErrorUnit(int kind, float uncertainty, float rangeLow, float rangeHigh)
+{
+    if (kind == 1) return uncertainty;
+    const float span = std::fabs(rangeHigh - rangeLow);
+    if (!std::isfinite(uncertainty) || !std::isfinite(span) || !(span > 0))
+        return std::numeric_limits<float>::quiet_NaN();
+    return uncertainty * 100.0f / span;
+}
+
 } // namespace verification

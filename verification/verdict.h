@@ -30,4 +30,10 @@ float TestUncertaintyRatio(float tolerance, float uncertainty);
 /// Below this ratio the reference is not good enough for the point (shown in red).
 inline constexpr float kMinTestUncertaintyRatio = 4;
 
+/// The expanded uncertainty of a point in the unit of its error and tolerance: a temperature
+/// sensor's (kind 1) U is in °C like its error; the U of a pressure sensor or secondary instrument
+/// is in the physical unit of the readings while the error is in % of the range, so it becomes
+/// U / |rangeHigh - rangeLow| × 100. NaN when that cannot be done (no range, U unknown).
+float UncertaintyInErrorUnit(int kind, float uncertainty, float rangeLow, float rangeHigh);
+
 } // namespace verification

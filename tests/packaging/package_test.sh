@@ -37,6 +37,7 @@ cat >"$tmp/expected" <<TABLE
 -rwxr-xr-x ./usr/bin/lorikws
 -rw-r--r-- ./usr/lib/$multiarch/lorikws/libfieldlink.so
 -rw-r--r-- ./usr/lib/$multiarch/lorikws/libpolynoms.so
+-rw-r--r-- ./usr/lib/$multiarch/lorikws/libprotocolmaker.so
 -rw-r--r-- ./usr/lib/$multiarch/lorikws/libsheetout.so
 -rw-r--r-- ./usr/share/applications/$id.desktop
 -rw-r--r-- ./usr/share/doc/lorikws/changelog.gz

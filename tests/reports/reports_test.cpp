@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <limits>
 
 using namespace reports;
 
@@ -136,25 +137,45 @@ TEST(ProtocolData, BoundedTextsVerdictAndRangeTexts)
     platform::SetText(d.device.serial, QStringLiteral("АБВ-12/3"));
     EXPECT_EQ(platform::GetText(d.device.serial), QStringLiteral("АБВ-12/3"));
 
+    // the device's verdict is the table's: inspections passed, points present, every point's own
+    // verdict (whatever the error, coefficient or tolerance of the record say)
+    verification::ResultList list;
     d.inspectionPassed = 1;
-    d.pointCount = 1;
-    d.device.permissibleError = 0.5f;
-    d.errorCoefficient = 1;
-    d.points[0].device[0].error = -0.5f; // exactly at the limit passes
-    EXPECT_TRUE(TExcel_BCB::Suitable(d));
-    d.errorCoefficient = 0;
-    EXPECT_FALSE(TExcel_BCB::Suitable(d));
-    d.errorCoefficient = 1;
+    d.errorCoefficient = 0;                      // unfilled: it no longer rejects every point
+    EXPECT_FALSE(TExcel_BCB::Suitable(d, list)); // no points
+    verification::ResultRow r;
+    r.error = 0.4f;
+    r.tolerance = 0.5f;
+    r.pass = 1;
+    verification::AppendRow(list, r);
+    verification::AppendRow(list, r);
+    EXPECT_TRUE(TExcel_BCB::Suitable(d, list));
     d.inspectionPassed = 0;
-    EXPECT_FALSE(TExcel_BCB::Suitable(d));
-    // the limit is a 32-bit product, as the values are: 0.1 × 3 lets an error of 0.3 pass
+    EXPECT_FALSE(TExcel_BCB::Suitable(d, list));
     d.inspectionPassed = 1;
-    d.device.permissibleError = 0.1f;
-    d.errorCoefficient = 3;
-    d.points[0].device[0].error = 0.3f;
-    EXPECT_TRUE(TExcel_BCB::Suitable(d));
-    d.points[0].device[0].error = 0.30001f;
-    EXPECT_FALSE(TExcel_BCB::Suitable(d));
+    list.rows[1].pass = 0;
+    EXPECT_FALSE(TExcel_BCB::Suitable(d, list));
+    verification::RemoveRow(list, 1);
+    EXPECT_TRUE(TExcel_BCB::Suitable(d, list));
+
+    // the decision rule and the coverage factor the protocol states
+    EXPECT_EQ(
+        TExcel_BCB::DecisionRuleText(d),
+        QStringLiteral("простая приёмка (соответствует при |Δ| ≤ Δдоп); неопределённость U с коэффициентом "
+                       "охвата k = 1"));
+    d.decisionRule = 1;
+    d.verificationType = 1;
+    EXPECT_EQ(TExcel_BCB::DecisionRuleText(d),
+              QStringLiteral("защитная полоса w = U (соответствует при |Δ| + U ≤ Δдоп); неопределённость U с "
+                             "коэффициентом охвата k = 2"));
+    d.decisionRule = 0;
+    d.verificationType = 0;
+    // a value that is not a number is a dash, never "nan"
+    EXPECT_EQ(DecimalText(std::numeric_limits<float>::quiet_NaN(), 2), QStringLiteral("—"));
+    EXPECT_EQ(DecimalText(-std::numeric_limits<float>::infinity(), 2), QStringLiteral("—"));
+    d.device.rangeLow = std::numeric_limits<float>::quiet_NaN();
+    d.device.rangeHigh = 16;
+    EXPECT_EQ(TExcel_BCB::RangeText(d, {}, {}), QStringLiteral("—...16.0"));
 
     d.device.rangeLow = 0;
     d.device.rangeHigh = 0.5f;
@@ -228,7 +249,10 @@ protected:
             r.referenceSignal = 4 + 16 * r.reference / 1000;
             r.measuredSignal = r.referenceSignal + 0.001f;
             r.error = 0.01f * float(i % 10);
+            r.tolerance = 0.25f;
+            r.pass = 1;
             r.uncertainty = 0.05f;
+            r.rangeHigh = 1000;
             verification::AppendRow(results, r);
         }
     }
@@ -424,6 +448,7 @@ TEST_F(Protocols, CalibrationKeepsTheVerificationOnlyPlaceholders)
 TEST_F(Protocols, UnsuitableHidesTheCertificate)
 {
     results.rows[2].error = 0.3f;
+    results.rows[2].pass = 0;
     platform::SetText(data.device.serial, QStringLiteral("%1-7")); // sheet names take it as it is
     ASSERT_EQ(Make(kPressure, reports.path()), 0);
     office::Document doc;
@@ -433,6 +458,63 @@ TEST_F(Protocols, UnsuitableHidesTheCertificate)
     EXPECT_FALSE(doc.SheetVisible(1));
     EXPECT_EQ(doc.SheetName(2), QStringLiteral("извещение %1-7 (к.1)"));
     EXPECT_TRUE(Joined(doc.UsedArea(0)).contains(QStringLiteral("не пригодно к применению")));
+}
+
+TEST_F(Protocols, EachKindStatesTheTablesVerdictWithEachPointsToleranceAndRatio)
+{
+    const QString templates[3] = {kPressure, kTemperature, kSecondary};
+    for (int kind = 0; kind < 3; ++kind) {
+        QTemporaryDir out;
+        data.verificationType = kind;
+        data.device.permissibleError = 9; // the record's; every point has its own
+        Points(3);
+        const float tolerances[3] = {0.25f, 0.5f, 1.0f};
+        for (int i = 0; i < 3; ++i)
+            results.rows[i].tolerance = tolerances[i];
+        results.rows[0].uncertainty = 0.625f;
+        results.rows[1].uncertainty = std::numeric_limits<float>::quiet_NaN(); // not rated
+        results.rows[2].pass = 0; // failed in the table, whatever its error
+        ASSERT_EQ(Make(templates[kind], out.path()), 0) << kind;
+        office::Document doc;
+        ASSERT_TRUE(doc.Open(output));
+        ASSERT_EQ(doc.SheetCount(), 3);
+        EXPECT_EQ(doc.SheetName(1), QStringLiteral("&DEV_VCR_1")) << kind; // no certificate
+        EXPECT_FALSE(doc.SheetVisible(1)) << kind;
+        EXPECT_EQ(doc.SheetName(2), QStringLiteral("извещение 12_3 (к.1)")) << kind;
+        const QString sheet = Joined(doc.UsedArea(0));
+        EXPECT_TRUE(sheet.contains(QStringLiteral("не пригодно к применению"))) << kind;
+        EXPECT_TRUE(sheet.contains(QStringLiteral("Результаты поверки отрицательные"))) << kind;
+        EXPECT_TRUE(
+            sheet.contains(QStringLiteral("Правило принятия решения: ") + TExcel_BCB::DecisionRuleText(data)))
+            << kind;
+        const QString shown =
+            Joined(doc.UsedArea(0)) + Joined(doc.UsedArea(2)); // the hidden one is left as it is
+        EXPECT_FALSE(shown.contains(QLatin1Char('&'))) << kind << shown.toStdString();
+        EXPECT_FALSE(shown.contains(QStringLiteral("nan"), Qt::CaseInsensitive)) << kind;
+        int c = 0, r = 0;
+        ASSERT_TRUE(doc.Find(0, QStringLiteral("2.50"), &c, &r)) << kind;
+        EXPECT_EQ(doc.CellText(0, c + 5, r), QStringLiteral("0.25")) << kind;
+        EXPECT_EQ(doc.CellText(0, c + 5, r + 1), QStringLiteral("0.50")) << kind;
+        EXPECT_EQ(doc.CellText(0, c + 5, r + 2), QStringLiteral("1.00")) << kind;
+        EXPECT_EQ(doc.CellText(0, c + 6, r + 1), QStringLiteral("—")) << kind;
+        // the ratio: 0.25 % against 0.625 of a 1000 range is 4; a temperature point's U is in °C
+        EXPECT_EQ(doc.CellText(0, c + 7, r), kind == 1 ? QStringLiteral("0.4") : QStringLiteral("4.0"))
+            << kind;
+        EXPECT_EQ(doc.CellText(0, c + 7, r + 1), QStringLiteral("—")) << kind;
+        EXPECT_EQ(doc.CellText(0, c + 7, r - 1), QStringLiteral("TUR")) << kind;
+    }
+    // every point passed in the table: suitable, even with errors beyond the record's tolerance
+    // and an unfilled coefficient
+    data.verificationType = 0;
+    data.errorCoefficient = 0;
+    data.device.permissibleError = 0.001f;
+    Points(3);
+    ASSERT_EQ(Make(kPressure, reports.path()), 0);
+    office::Document doc;
+    ASSERT_TRUE(doc.Open(output));
+    EXPECT_EQ(doc.SheetName(1), QStringLiteral("свидетельство 12_3 (к.1)"));
+    EXPECT_EQ(doc.SheetName(2), QStringLiteral("&DEV_VER_1"));
+    EXPECT_TRUE(Joined(doc.UsedArea(0)).contains(QStringLiteral("средство измерений пригодно к применению")));
 }
 
 TEST_F(Protocols, FailuresAreReportedInTheErrorBox)

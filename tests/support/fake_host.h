@@ -30,7 +30,18 @@ public:
     void OpenThroughDesktop(const QString& urlOrPath) override { opened << urlOrPath; }
     void ShowResults() override { ++resultsShown; }
     void SetReportField(const QString& name, const QString& text) override { reportFields[name] = text; }
+    QString TemplateDir() override { return templateDir; }
     QString DataDir() const override { return dataDir; }
+    QList<QWidget*> MainWindowWidgets(const QString& namePrefix) override
+    {
+        QList<QWidget*> out;
+        if (!window) return out;
+        // findChildren goes depth-first, each widget before its children
+        for (QWidget* w : window->findChildren<QWidget*>())
+            if (w->objectName().startsWith(namePrefix)) out << w;
+        return out;
+    }
+    void SaveProject() override { ++projectSaves; }
     measure::TFormGraphChk* VerificationChart() override { return chart; }
 
     int noLinkMessages = 0;
@@ -41,7 +52,10 @@ public:
     bool debug = false;
     int resultsShown = 0;
     QMap<QString, QString> reportFields;
-    QString dataDir;                         ///< the data folder the host gives (a test's temporary folder)
+    QString templateDir;
+    QString dataDir;           ///< the data folder the host gives (a test's temporary folder)
+    QWidget* window = nullptr; ///< what stands for the main window
+    int projectSaves = 0;
     measure::TFormGraphChk* chart = nullptr; ///< the verification chart window (none unless a test gives one)
 
 private:
