@@ -37,6 +37,7 @@ public:
     void ShowResults() override {}
     void SetReportField(const QString&, const QString&) override {}
     QString DataDir() const override { return m_data; }
+    void StopOtherWork(QWidget*) override {}
 
 private:
     devlink::LinkSession m_session;

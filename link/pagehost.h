@@ -39,6 +39,10 @@ public:
     // The Measurement page:
     /// The per-user data folder (the page keeps its measurement journals in "journal/" there).
     virtual QString DataDir() const = 0;
+    // The Emulation page:
+    /// Ends the work of every other device page (a running measurement or verification) before
+    /// this page takes the calibrator.
+    virtual void StopOtherWork(QWidget* page) = 0;
 
     /// Shorthands for the session's link and flag.
     TInterface* Link() { return Session().Link(); }

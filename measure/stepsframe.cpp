@@ -114,7 +114,10 @@ TFrame_steps::TFrame_steps(QWidget* parent)
         EStepValue[i]->setEnabled(false);
         sensors::InstallNumericKeyFilter(EStepValue[i]);
         QLineEdit* value = EStepValue[i];
-        connect(EStep[i], &QCheckBox::toggled, value, &QLineEdit::setEnabled);
+        QCheckBox* box = EStep[i];
+        connect(box, &QCheckBox::toggled, value, &QLineEdit::setEnabled);
+        // a project load sets the box with its signals blocked, then sends clicked
+        connect(box, &QCheckBox::clicked, value, [box, value] { value->setEnabled(box->isChecked()); });
         grid->addWidget(EStep[i], i, 0);
         grid->addWidget(EStepValue[i], i, 1);
     }

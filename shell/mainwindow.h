@@ -53,6 +53,7 @@ public:
     void ShowResults() override;
     void SetReportField(const QString& name, const QString& text) override;
     QString DataDir() const override;
+    void StopOtherWork(QWidget* page) override;
 
     /// The program ends as soon as its message loop starts (the "save_lng" switch).
     bool EndAtStart() const { return m_options.saveLanguage; }

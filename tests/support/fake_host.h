@@ -31,6 +31,7 @@ public:
     void ShowResults() override { ++resultsShown; }
     void SetReportField(const QString& name, const QString& text) override { reportFields[name] = text; }
     QString DataDir() const override { return dataDir; }
+    void StopOtherWork(QWidget*) override { ++otherWorkStopped; }
 
     int noLinkMessages = 0;
     std::vector<QWidget*> wrongFields;
@@ -39,6 +40,7 @@ public:
     bool admin = false;
     bool debug = false;
     int resultsShown = 0;
+    int otherWorkStopped = 0;
     QMap<QString, QString> reportFields;
     QString dataDir; ///< the data folder the host gives (a test's temporary folder)
 
