@@ -359,14 +359,20 @@ void TFrameEmulate::Timer1Timer()
         host.Session().ShowRelays();
         return;
     }
+    Record(emulated, reading);
+    host.Session().ShowRelays();
+}
+
+void TFrameEmulate::Record(float emulated, float reading)
+{
     sensors::TFrame_std_Iout_tune* iout = FrameSensor1->Iout();
     const float scaled = iout->Enabled() ? iout->CurrentToPhys(reading) : reading;
-    host.PublishValue(sensors::FixedText(reading, 5));
+    Host()->PublishValue(sensors::FixedText(reading, 5));
     EmulationGraph->AddPoint(0, scaled, ElapsedLabel());
     EmulationGraph->AddPoint(1, emulated, QString());
-    m_model->AppendRow({EmulatedCell(emulated, unit, true), MeasuredCell(scaled, iout->OutputUnit())});
+    m_model->AppendRow({EmulatedCell(emulated, FrameSensor1->Setup().physUnit, true),
+                        MeasuredCell(scaled, iout->OutputUnit())});
     ListView2->scrollToBottom();
-    host.Session().ShowRelays();
 }
 
 void TFrameEmulate::BitToExcelClick()

@@ -61,6 +61,8 @@ public:
     void Timer1Timer();
     /// " Сохранить в Excel": the list, 3 columns.
     void BitToExcelClick();
+    /// A successful reading's part of the tick: live value, both chart points, one list row.
+    void Record(float emulated, float reading);
 
     bool Running() const { return m_running; }
     TReportListModel* ListModel() const { return m_model; }
