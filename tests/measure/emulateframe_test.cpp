@@ -1,4 +1,5 @@
 // The Emulation page against the virtual calibrator in process, offscreen.
+#include "link/registers.h"
 #include "measure/emulateframe.h"
 #include "measure/reportmodel.h"
 #include "measure/stepsframe.h"
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -222,4 +224,30 @@ TEST_F(LoopEmulation, RampWithAutoStepsIsFollowedByTheTransmitter)
     // a 0..600 °C transmitter read back through a 0..600 °C current input, the cold junction followed
     const float t = Cell(3, 2).section(u' ', 0, 0).replace(u',', u'.').toFloat();
     EXPECT_NEAR(t, 360, 1) << Cell(3, 2).toStdString();
+}
+
+TEST_F(Emulation, ExportsThreeColumnsAndAFailedStopStillEndsTheMode)
+{
+    Value(u"100"_s);
+    page->StartEmulationClick();
+    page->Timer1Timer();
+    page->Timer1Timer();
+    // the zero write fails once: the calibrator still leaves the emulation mode
+    vc.Model().InjectDeviceErrorOnce(devlink::EmulValue, 6);
+    page->StopEmulationClick();
+    EXPECT_FALSE(page->Running());
+    EXPECT_EQ(vc.Model().State().measMode, -1);
+    page->SetSheetoutLibrary(QStringLiteral(STANDIN_LIBRARY));
+    QTemporaryDir out;
+    testsupport::ScopedEnv where("STANDIN_OUT", out.filePath(u"x"_s).toLocal8Bit());
+    page->BitToExcelClick();
+    QFile f(out.filePath(u"x"_s));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    EXPECT_EQ(lines[0], QByteArray("columns=3"));
+    EXPECT_EQ(QString::fromUtf8(lines[2]), u"2\t"_s + Cell(1, 1) + u'\t' + Cell(1, 2));
+    EXPECT_TRUE(messages.Texts().isEmpty());
+    page->SetSheetoutLibrary(u"libnothing-here.so"_s);
+    page->BitToExcelClick();
+    EXPECT_EQ(messages.Texts(), QStringList{u"Библиотека libnothing-here.so не найдена!"_s});
 }
