@@ -119,6 +119,7 @@ TFrameEmulate::TFrameEmulate(devlink::IPageHost* host, QWidget* parent, const QS
     EmulationGraph->SetTitle(QStringLiteral("График эмуляции"));
     EmulationGraph->AddSeries(QStringLiteral("Измеренное"), Qt::red, 2, ChartAxis::Left);
     EmulationGraph->AddSeries(QStringLiteral("Эмулируемое"), Qt::darkBlue, 2, ChartAxis::Right);
+    EmulationGraph->SetCursorReadout(true);
     EmulationTools = new TChartToolBar(EmulationGraph, QStringLiteral("emulation"),
                                        QStringLiteral("Сохранить результаты эмуляции"), this);
     EmulationTools->setObjectName(QStringLiteral("EmulationTools"));
