@@ -251,3 +251,23 @@ TEST_F(Emulation, ExportsThreeColumnsAndAFailedStopStillEndsTheMode)
     page->BitToExcelClick();
     EXPECT_EQ(messages.Texts(), QStringList{u"Библиотека libnothing-here.so не найдена!"_s});
 }
+
+TEST_F(Emulation, TheSetpointFollowsTheColdJunctionAsTheCalibratorWarms)
+{
+    page->FrameSensor1->cbType->setCurrentIndex(1);
+    page->FrameSensor1->cb_TP->setCurrentIndex(1); // type K
+    page->FrameSensor1->cbIsAutoCompens->setChecked(true);
+    page->FrameSensor1->Update();
+    Value(u"300"_s);
+    page->StartEmulationClick();
+    ASSERT_TRUE(page->Running());
+    const float first = vc.Model().State().emulValue;
+    const size_t writes = Writes().size();
+    page->Timer1Timer(); // the compensator has not moved: nothing written
+    EXPECT_EQ(Find(Writes(), "25=", int(writes)), -1);
+    ASSERT_TRUE(vc.Model().Set("ambient", vc.Model().Ambient() + 3));
+    page->Timer1Timer();
+    ASSERT_TRUE(page->Running());
+    EXPECT_GE(Find(Writes(), "25=", int(writes)), 0);
+    EXPECT_LT(vc.Model().State().emulValue, first - 0.05f) << "a warmer junction needs less EMF";
+}
