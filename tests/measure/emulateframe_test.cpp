@@ -86,6 +86,10 @@ protected:
 
 TEST_F(Emulation, Pt100StartsInItsKindFirstAndStopWritesZeroFirst)
 {
+    // with the current input on, the setpoint still shows the emulated signal's unit
+    page->FrameSensor1->Iout()->cbEnable->setChecked(true);
+    page->FrameSensor1->Update();
+    ASSERT_TRUE(page->FrameSensor1->Iout()->Enabled());
     Value(u"100"_s);
     const size_t before = Writes().size();
     page->StartEmulationClick();
