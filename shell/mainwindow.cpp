@@ -5,6 +5,7 @@
 #include "device/settingsframe.h"
 #include "link/deviceframe.h"
 #include "link/findframe.h"
+#include "measure/emulateframe.h"
 #include "measure/mesureframe.h"
 #include "platform/ini.h"
 #include "platform/messageservice.h"
@@ -265,7 +266,7 @@ void TForm_Main::BuildPages()
     AddPage<device::TFrameGrad>(this, m_pages, "Calibration", "  Градуировка  ", "FrameGrad1");
     AddPage<device::TFrameSettingsLorik>(this, m_pages, "Configuration", "  Конфигурирование  ",
                                          "FrameSettingsLorik1");
-    AddPage<TFrameEmulate>(this, m_pages, "Emulation", "  Эмуляция  ", "FrameEmulate1");
+    AddPage<measure::TFrameEmulate>(this, m_pages, "Emulation", "  Эмуляция  ", "FrameEmulate1");
     AddPage<measure::TFrameMesure>(this, m_pages, "Measure", "  Измерение  ", "FrameMesure1");
     auto* chk = AddPage<TFrame_Chk>(this, m_pages, "TestTab", "  Поверка  ", "Frame_Chk1");
     auto* cl = new QVBoxLayout(chk);
@@ -500,6 +501,13 @@ void TForm_Main::MarkWrongField(QWidget* field)
     red.setColor(QPalette::Base, QColor(255, 0, 0));
     field->setPalette(red);
     m_timerWrongEdit->start();
+}
+
+void TForm_Main::StopOtherWork(QWidget* page)
+{
+    for (devlink::TDeviceFrame* f : findChildren<devlink::TDeviceFrame*>())
+        if (f != page)
+            f->StopWork();
 }
 
 QString TForm_Main::DataDir() const

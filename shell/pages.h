@@ -11,12 +11,6 @@ namespace shell {
 
 using devlink::TDeviceFrame;
 
-class TFrameEmulate : public TDeviceFrame {
-    Q_OBJECT
-public:
-    using TDeviceFrame::TDeviceFrame;
-};
-
 class TFrame_Chk : public TDeviceFrame {
     Q_OBJECT
 public:

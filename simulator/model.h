@@ -41,6 +41,8 @@ public:
     bool Set(const std::string& name, double value);
     /// Makes every access to `reg` answer device error `code` (0 removes it).
     void InjectDeviceError(int reg, int code);
+    /// Makes the next access to `reg` answer device error `code`, once.
+    void InjectDeviceErrorOnce(int reg, int code);
     void ClearDeviceErrors();
 
     /// What the calibrator's registers hold now (for tests and the status command).
@@ -96,6 +98,10 @@ private:
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
     std::mt19937 m_rng;
     std::map<int, int> m_errors;
+    std::map<int, int> m_errorsOnce; ///< fail the next access of the register, then clear
+    bool m_emulating = false;        ///< an emulation kind set and the mode not stopped since
+    mutable double m_lagMa = NAN;    ///< the loop transmitter's lagged output
+    mutable double m_lagAt = 0;      ///< ... and when it was last computed
 
     int m_remoteMode = 0;
     int m_measMode = -1;
