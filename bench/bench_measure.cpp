@@ -4,14 +4,18 @@
 // the memory the day's readings add.
 #include "link/pagehost.h"
 #include "measure/chartview.h"
+#include "measure/emulateframe.h"
 #include "measure/mesureframe.h"
 #include "measure/reportmodel.h"
+#include "measure/stepsframe.h"
 #include "platform/delay.h"
 #include "platform/messageservice.h"
 #include "simulator/virtualcalibrator.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -41,6 +45,7 @@ public:
     QString TemplateDir() override { return {}; }
     QList<QWidget*> MainWindowWidgets(const QString&) override { return {}; }
     void SaveProject() override {}
+    void StopOtherWork(QWidget*) override {}
 
 private:
     devlink::LinkSession m_session;
@@ -173,6 +178,70 @@ void BM_Record(benchmark::State& state)
     }
 }
 BENCHMARK(BM_Record)->Arg(1)->Arg(10000)->Arg(86400)->Iterations(200)->Unit(benchmark::kMillisecond);
+
+// A started emulation of a Pt100 at 100 °C (the bench scenario) holding `rows` rows.
+struct EmulationRig {
+    QTemporaryDir simDir, data;
+    sim::VirtualCalibrator vc;
+    platform::RecordingMessageService messages;
+    BenchHost host;
+    measure::TFrameEmulate page;
+    double rssBefore = 0, rssAfter = 0;
+
+    explicit EmulationRig(int rows)
+        : vc(Rig::Bench()), host(data.path()),
+          page(&host, nullptr, QStringLiteral(LORIK_BIN_DIR "/libpolynoms.so"))
+    {
+        platform::SetMessageService(&messages);
+        qputenv("LORIK_SIM_DIR", simDir.path().toLocal8Bit());
+        page.resize(1280, 800);
+        page.show();
+        QApplication::processEvents();
+        if (vc.Start(simDir.path() + QStringLiteral("/ttyLORIK0")) != 0 ||
+            host.Session().Connect(vc.PortPath()) != devlink::LinkSession::Handshake::Connected)
+            return;
+        page.Frame_steps1->EFixedSteps->setCurrentIndex(measure::kStepsNone);
+        page.Frame_steps1->ESignalValue->setText(QStringLiteral("100"));
+        {
+            platform::ScopedNoDelay noDelay;
+            page.StartEmulationClick();
+        }
+        page.Timer1->stop(); // the benchmark ticks by itself
+        QApplication::processEvents();
+        rssBefore = RssMb();
+        std::mt19937 rng(1);
+        std::normal_distribution<double> noise(0, 0.0035);
+        for (int i = 0; i < rows; ++i) {
+            page.Record(100.0f, float(138.5 + noise(rng)));
+            if (i % 1000 == 0) QApplication::processEvents();
+        }
+        QApplication::processEvents();
+        rssAfter = RssMb();
+    }
+    ~EmulationRig() { platform::SetMessageService(nullptr); }
+    bool Ready() const { return page.Running(); }
+};
+
+// The Emulation page's tick: one exchange, one row, both chart points, the repaint.
+void BM_EmulationTick(benchmark::State& state)
+{
+    EmulationRig rig(int(state.range(0)) - 1);
+    if (!rig.Ready()) {
+        state.SkipWithError("the emulation did not start");
+        return;
+    }
+    for (auto _ : state) {
+        rig.page.Timer1Timer();
+        Repaint();
+    }
+    state.counters["rows"] = rig.page.ListModel()->Rows();
+    state.counters["drawn_points"] = rig.page.EmulationGraph->LastDrawnPoints();
+    if (state.range(0) == 86400) {
+        state.counters["rss_added_MB"] = rig.rssAfter - rig.rssBefore;
+        state.counters["list_MB"] = double(rig.page.ListModel()->MemoryBytes()) / (1024.0 * 1024.0);
+    }
+}
+BENCHMARK(BM_EmulationTick)->Arg(1)->Arg(10000)->Arg(86400)->Iterations(60)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -45,6 +45,10 @@ public:
     /// The per-user data folder (the page keeps its measurement journals in "journal/" there; the
     /// results page keeps its journal and protocols there).
     virtual QString DataDir() const = 0;
+    // The Emulation page:
+    /// Ends the work of every other device page (a running measurement or verification) before
+    /// this page takes the calibrator.
+    virtual void StopOtherWork(QWidget* page) = 0;
 
     // The verification results page (TFrame_Chk_result):
     /// The protocol templates folder ("template_xml": the user's copy first, then the installed one).

@@ -5,6 +5,7 @@
 #include "device/settingsframe.h"
 #include "link/deviceframe.h"
 #include "link/findframe.h"
+#include "measure/emulateframe.h"
 #include "measure/graphchk.h"
 #include "measure/mesureframe.h"
 #include "platform/ini.h"
@@ -17,7 +18,6 @@
 #include "shell/components.h"
 #include "shell/ddepublisher.h"
 #include "shell/messages.h"
-#include "shell/pages.h"
 #include "shell/paths.h"
 #include "shell/textlists.h"
 #include "shell/translation.h"
@@ -267,7 +267,7 @@ void TForm_Main::BuildPages()
     AddPage<device::TFrameGrad>(this, m_pages, "Calibration", "  Градуировка  ", "FrameGrad1");
     AddPage<device::TFrameSettingsLorik>(this, m_pages, "Configuration", "  Конфигурирование  ",
                                          "FrameSettingsLorik1");
-    AddPage<TFrameEmulate>(this, m_pages, "Emulation", "  Эмуляция  ", "FrameEmulate1");
+    AddPage<measure::TFrameEmulate>(this, m_pages, "Emulation", "  Эмуляция  ", "FrameEmulate1");
     AddPage<measure::TFrameMesure>(this, m_pages, "Measure", "  Измерение  ", "FrameMesure1");
     auto* chk = AddPage<verification::TFrame_Chk>(this, m_pages, "TestTab", "  Поверка  ", "Frame_Chk1");
     auto* report = new verification::TFrame_ReportParam(DataDir() + QStringLiteral("/kt.ini"), chk);
@@ -503,6 +503,12 @@ void TForm_Main::MarkWrongField(QWidget* field)
     red.setColor(QPalette::Base, QColor(255, 0, 0));
     field->setPalette(red);
     m_timerWrongEdit->start();
+}
+
+void TForm_Main::StopOtherWork(QWidget* page)
+{
+    for (devlink::TDeviceFrame* f : findChildren<devlink::TDeviceFrame*>())
+        if (f != page) f->StopWork();
 }
 
 QString TForm_Main::DataDir() const

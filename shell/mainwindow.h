@@ -56,6 +56,7 @@ public:
     QList<QWidget*> MainWindowWidgets(const QString& namePrefix) override;
     void SaveProject() override;
     QString DataDir() const override;
+    void StopOtherWork(QWidget* page) override;
     measure::TFormGraphChk* VerificationChart() override;
 
     /// The program ends as soon as its message loop starts (the "save_lng" switch).

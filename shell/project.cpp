@@ -36,6 +36,14 @@ void Handle(QObject* c, platform::IniFile& ini, bool save)
     if (key.isEmpty()) return;
     const QMetaObject* mo = c->metaObject();
     auto intValue = [&](int current) { return ini.IntValue(section, key, current); };
+    // A control that shows something transient (a countdown) names the value to keep instead.
+    if (save) {
+        const QVariant kept = c->property("projectValue");
+        if (kept.isValid()) {
+            ini.SetValue(section, key, kept.toString());
+            return;
+        }
+    }
 
     if (mo == &QLineEdit::staticMetaObject || mo == &sensors::TLabeledEdit::staticMetaObject) {
         auto* e = static_cast<QLineEdit*>(c);

@@ -36,7 +36,8 @@ const char* kHelp =
     "  set-register REG TEXT      reads of REG answer TEXT until REG is written; clear-register REG\n"
     "  clock YYYY-MM-DD HH:MM:SS  sets the calibrator's clock fields (no check, no zone)\n"
     "  fault no-reply N | wrong-checksum N | garbage N | split N   (the next N replies; -1 every reply)\n"
-    "  fault delay MS | fault device-error REG CODE (CODE 0 removes) | fault no-reply-once REG | fault clear\n"
+    "  fault delay MS | fault device-error REG CODE (CODE 0 removes) | fault clear\n"
+    "  fault device-error-once REG CODE | fault no-reply-once REG   (the next access of REG only)\n"
     "  wire-timing on|off | unplug | plug | status | quit\n";
 
 std::mutex g_out;
@@ -106,6 +107,10 @@ void Command(sim::VirtualCalibrator& vc, const std::string& line)
             int reg = 0, code = 0;
             if (!(in >> reg >> code)) return Say("error: fault device-error REG CODE");
             vc.Model().InjectDeviceError(reg, code);
+        } else if (kind == "device-error-once") {
+            int reg = 0, code = 0;
+            if (!(in >> reg >> code)) return Say("error: fault device-error-once REG CODE");
+            vc.Model().InjectDeviceErrorOnce(reg, code);
         } else if (!(in >> n)) {
             return Say("error: fault KIND N");
         } else if (kind == "no-reply")

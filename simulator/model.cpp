@@ -270,11 +270,21 @@ void Calibrator::InjectSilentOnce(int reg)
     ++m_silentOnce[reg];
 }
 
+void Calibrator::InjectDeviceErrorOnce(int reg, int code)
+{
+    std::lock_guard lock(m_mutex);
+    if (code == 0)
+        m_errorsOnce.erase(reg);
+    else
+        m_errorsOnce[reg] = code;
+}
+
 void Calibrator::ClearDeviceErrors()
 {
     std::lock_guard lock(m_mutex);
     m_errors.clear();
     m_silentOnce.clear();
+    m_errorsOnce.clear();
 }
 
 void Calibrator::SetClock(const ClockFields& fields)
@@ -455,9 +465,21 @@ double Calibrator::LoopCurrent() const
     } else if (tx.inputCode >= 15 && tx.inputCode <= 18 && m_emulKind == tx.inputCode && tx.inMax != tx.inMin) {
         phys = tx.physMin + (tx.physMax - tx.physMin) * (out - tx.inMin) / (tx.inMax - tx.inMin);
     }
-    if (!std::isfinite(phys) || tx.physMax == tx.physMin) return 3.6; // the transmitter signals a fault
-    double ma = 4 + 16 * (phys - tx.physMin) / (tx.physMax - tx.physMin) + 16 * tx.errorPct / 100;
-    return std::clamp(ma, 3.8, 20.5);
+    // no emulation, no input signal: the transmitter signals a fault
+    const double target =
+        !m_emulating || !std::isfinite(phys) || tx.physMax == tx.physMin
+            ? 3.6
+            : std::clamp(4 + 16 * (phys - tx.physMin) / (tx.physMax - tx.physMin) + 16 * tx.errorPct / 100,
+                         3.8, 20.5);
+    if (tx.lagS <= 0) return target;
+    // a first-order lag of time constant lag_s
+    const double now = Seconds();
+    if (!std::isfinite(m_lagMa))
+        m_lagMa = target;
+    else
+        m_lagMa += (target - m_lagMa) * (1 - std::exp(-std::max(0.0, now - m_lagAt) / tx.lagS));
+    m_lagAt = now;
+    return m_lagMa;
 }
 
 double Calibrator::Measure(bool* outOfRange)
@@ -521,6 +543,11 @@ Reply Calibrator::Read(int reg)
     const auto it = Registers().find(reg);
     if (it == Registers().end()) return {"", 3};
     if (auto e = m_errors.find(reg); e != m_errors.end()) return {"", e->second};
+    if (auto e = m_errorsOnce.find(reg); e != m_errorsOnce.end()) {
+        const int code = e->second;
+        m_errorsOnce.erase(e);
+        return {"", code};
+    }
     if (auto raw = m_raw.find(reg); raw != m_raw.end()) return {raw->second};
     const double t = Seconds();
     switch (reg) {
@@ -589,6 +616,11 @@ Reply Calibrator::Write(int reg, const std::string& value)
     const auto it = Registers().find(reg);
     if (it == Registers().end()) return {"", 3};
     if (auto e = m_errors.find(reg); e != m_errors.end()) return {"", e->second};
+    if (auto e = m_errorsOnce.find(reg); e != m_errorsOnce.end()) {
+        const int code = e->second;
+        m_errorsOnce.erase(e);
+        return {"", code};
+    }
     const RegInfo& info = it->second;
     if (!(info.access & W)) return {"", 4};
     double v = 0;
@@ -611,6 +643,7 @@ Reply Calibrator::Write(int reg, const std::string& value)
         if (n == 19 && m_calibPoint < 0) { /* the calibration channel */ }
         m_emulKind = n;
         m_calibPoint = -1;
+        m_emulating = true;
         return {};
     case EmulValue: {
         double lo, hi;
@@ -627,7 +660,10 @@ Reply Calibrator::Write(int reg, const std::string& value)
         m_calibPoint = n;
         m_calibPointMax = reg == CalibEmulMax;
         return {};
-    case MeasMode: m_measMode = n; return {};
+    case MeasMode:
+        m_measMode = n;
+        if (n == MeasStop) m_emulating = false; // the output ends with the mode
+        return {};
     case ExtDeviceRestart:
         m_extPending = m_world.referencePendingReads;
         ++m_extRestarts;

@@ -42,6 +42,8 @@ public:
     bool Set(const std::string& name, double value);
     /// Makes every access to `reg` answer device error `code` (0 removes it).
     void InjectDeviceError(int reg, int code);
+    /// Makes the next access to `reg` answer device error `code`, once.
+    void InjectDeviceErrorOnce(int reg, int code);
     /// The next access to `reg` gets no reply at all (once).
     void InjectSilentOnce(int reg);
     /// Removes the injected device errors and silent replies.
@@ -101,6 +103,10 @@ private:
     std::mt19937 m_rng;
     std::map<int, int> m_errors;
     std::map<int, int> m_silentOnce; ///< register → silent replies left
+    std::map<int, int> m_errorsOnce; ///< fail the next access of the register, then clear
+    bool m_emulating = false;        ///< an emulation kind set and the mode not stopped since
+    mutable double m_lagMa = NAN;    ///< the loop transmitter's lagged output
+    mutable double m_lagAt = 0;      ///< ... and when it was last computed
 
     int m_remoteMode = 0;
     int m_measMode = -1;

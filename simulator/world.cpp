@@ -114,7 +114,7 @@ bool LoadScenario(const QString& path, World* w, QString* error)
     w->loop.inputCode = int(v);
     if (!Number(s, "in_min", &w->loop.inMin, error) || !Number(s, "in_max", &w->loop.inMax, error) ||
         !Number(s, "phys_min", &w->loop.physMin, error) || !Number(s, "phys_max", &w->loop.physMax, error) ||
-        !Number(s, "error_pct", &w->loop.errorPct, error))
+        !Number(s, "error_pct", &w->loop.errorPct, error) || !Number(s, "lag_s", &w->loop.lagS, error))
         return false;
     s.endGroup();
 

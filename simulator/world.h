@@ -48,6 +48,7 @@ struct LoopTransmitter {
     double inMin = 0, inMax = 0; ///< unified inputs: the input span in its unit
     double physMin = 0, physMax = 600; ///< the range mapped to 4..20 mA
     double errorPct = 0;     ///< error in % of span added to the output
+    double lagS = 0;         ///< time constant of a first-order lag of the output (0: none)
 };
 
 struct HartDevice {

@@ -5,6 +5,8 @@
 #include "measure/chartmath.h"
 #include "measure/chartview.h"
 #include "measure/graphchk.h"
+#include "measure/stepsframe.h"
+#include "measure/valuecontrolframe.h"
 #include "platform/delay.h"
 #include "platform/messages.h"
 #include "sensors/fieldchecks.h"
@@ -122,9 +124,18 @@ public:
         if (kind == KindPressure) return sensors::RequireFilled(true, {m.ed_Err_ok});
         return sensors::HasNumber(m.ed_Err_ok);
     }
-    int StartSteps() override { return -1; }
-    void StopSteps() override {}
-    float SpinnerValue() override { return m.m_run->Point().reference; }
+    int StartSteps() override
+    {
+        const sensors::SensorSetup& s = m.FrameSensor_SC->Setup();
+        if (QWidget* bad = m.Frame_steps_SC->Validate(s.rangeMin, s.rangeMax)) {
+            sensors::FlashAndFocus(bad);
+            return -1;
+        }
+        m.Frame_steps_SC->Start(); // its first value goes into the spinner
+        return m.Frame_steps_SC->Running() ? 0 : -1;
+    }
+    void StopSteps() override { m.Frame_steps_SC->Stop(); }
+    float SpinnerValue() override { return m.Frame_ValueControl1->Value(); }
     void RunningChanged(bool running) override { m.RunningChanged(running); }
     void StartChart() override
     {
@@ -231,6 +242,9 @@ TFrame_Chk::TFrame_Chk(devlink::IPageHost* host, QWidget* parent, const QString&
         });
     for (sensors::TFrameSensor* f : {FrameSensorDD, FrameSensorDT1, FrameSensor_SC})
         f->onChange = [this](sensors::TFrameSensor* changed) { SensorChanged(changed); };
+    Frame_ValueControl1->onValue = [this](float value) { return SpinnerChanged(value); };
+    Frame_steps_SC->onValue = [this](const QString&, float value) { return StepValue(value); };
+    Frame_steps_SC->onCountdown = [](int) { return 0; };
 
     m_run->SetTypedTolerance(sensors::FieldValue(ed_Err_ok));
     m_run->SetWorkingRange(sensors::FieldValue(ed_DT_min), sensors::FieldValue(ed_DT_max));
@@ -246,6 +260,9 @@ TFrame_Chk::~TFrame_Chk()
     // the sensor frames go with the page: no notification may reach it while it is destroyed
     for (sensors::TFrameSensor* f : {FrameSensorDD, FrameSensorDT1, FrameSensor_SC})
         f->onChange = nullptr;
+    Frame_ValueControl1->onValue = nullptr;
+    Frame_steps_SC->onValue = nullptr;
+    Frame_steps_SC->onCountdown = nullptr;
 }
 
 void TFrame_Chk::BuildProcedure(QWidget* tab, const QString& polynomsPath)
@@ -407,6 +424,10 @@ void TFrame_Chk::BuildProcedure(QWidget* tab, const QString& polynomsPath)
         auto [box, f] = sensorBox(pn_Main_SC, "GroupBoxSC", "Эмулируемый сигнал");
         FrameSensor_SC = Named(f, "FrameSensor_SC");
         l->addWidget(box);
+        Frame_ValueControl1 = Named(new measure::TFrame_ValueControl(pn_Main_SC), "Frame_ValueControl1");
+        l->addWidget(Frame_ValueControl1);
+        Frame_steps_SC = Named(new measure::TFrame_steps(pn_Main_SC), "Frame_steps_SC");
+        l->addWidget(Frame_steps_SC);
         Panel_Etl_el = Label(pn_Main_SC, "Panel_Etl_el");
         Panel_Etl_el->setFrameShape(QFrame::StyledPanel);
         Panel_Etl_el->setFont(bold);
@@ -598,9 +619,42 @@ void TFrame_Chk::SecondarySensorChanged()
     const int unit = iout->cbUniuFiz->findText(s.physUnit.trimmed());
     iout->cbUniuFiz->setCurrentIndex(unit >= 0 ? unit : 0);
     iout->cbUniuFiz->setEnabled(false);
-    const float reference = m_run->Point().reference;
-    const float signal = f->PhysToEl(reference);
+    // the spinner works in the sensor's unit and range
+    Frame_ValueControl1->SetUnit(s.physUnit);
+    Frame_ValueControl1->SetMinimum(s.rangeMin);
+    Frame_ValueControl1->SetMaximum(s.rangeMax);
+    ShowEmulatedSignal();
+}
+
+void TFrame_Chk::ShowEmulatedSignal()
+{
+    const sensors::SensorSetup& s = FrameSensor_SC->Setup();
+    const float signal = FrameSensor_SC->PhysToEl(Frame_ValueControl1->Value());
     Panel_Etl_el->setText(sensors::FixedText(signal, 3) + QStringLiteral(" ") + s.elUnit);
+}
+
+int TFrame_Chk::SpinnerChanged(float value)
+{
+    // the reference is the spinner's value as it stands (the current input reads in its unit); a
+    // new value empties the windows and holds the point back until the next tick
+    const int r = m_run->EmulatedValueChanged(value);
+    ShowEmulatedSignal();
+    if (m_run->CurrentKind() == KindSecondary && !m_run->PointReady()) {
+        lb_Err_meas->clear();
+        RefreshAddButton();
+    }
+    return r;
+}
+
+int TFrame_Chk::StepValue(float value)
+{
+    const sensors::SensorSetup& s = FrameSensor_SC->Setup();
+    if (QWidget* bad = Frame_steps_SC->Validate(s.rangeMin, s.rangeMax)) {
+        sensors::FlashAndFocus(bad);
+        return -1;
+    }
+    Frame_ValueControl1->SetValue(value);
+    return 0;
 }
 
 void TFrame_Chk::RefreshUnitLabels()
@@ -629,6 +683,8 @@ void TFrame_Chk::SetToleranceText(const QString& text)
 void TFrame_Chk::btn_StartClick()
 {
     if (m_run->Running()) return;
+    // the run takes the calibrator: a measurement or an emulation of another page ends first
+    if (Host()) Host()->StopOtherWork(this);
     for (sensors::TFrameSensor* f : {FrameSensorDD, FrameSensorDT1, FrameSensor_SC})
         f->SetLink(Host() ? Host()->Link() : nullptr);
     m_run->Start();

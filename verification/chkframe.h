@@ -26,6 +26,11 @@ class QRadioButton;
 class QTabWidget;
 class QTimer;
 
+namespace measure {
+class TFrame_ValueControl;
+class TFrame_steps;
+} // namespace measure
+
 namespace sensors {
 class TFrameSensor;
 }
@@ -95,6 +100,8 @@ public:
     QLineEdit* ed_DT_max;
     QFrame* pn_Main_SC;
     sensors::TFrameSensor* FrameSensor_SC;
+    measure::TFrame_ValueControl* Frame_ValueControl1;
+    measure::TFrame_steps* Frame_steps_SC;
     QLabel* Panel_Etl_el;
     QFrame* pn_Measured;
     QLineEdit* ed_Etl_fiz;
@@ -132,6 +139,9 @@ private:
     void SensorChanged(sensors::TFrameSensor* frame);
     void TemperatureSensorChanged();
     void SecondarySensorChanged();
+    int SpinnerChanged(float value);
+    int StepValue(float value);
+    void ShowEmulatedSignal();
     void RefreshUnitLabels();
     void RunningChanged(bool running);
     void ShowPoint();

@@ -174,17 +174,22 @@ int TVerificationRun::StartSecondary()
     // the emulated value is the reference, in the sensor's unit (the current input shows its
     // reading in the same unit)
     m_point.reference = m_io.SpinnerValue();
+    const bool emulating = !(m_manualReference && m_manualMeasured);
+    // a thermocouple's signal is emulated against the cold junction as it is now, not as it was
+    const sensors::SensorSetup& setup = m_io.Setup();
+    if (emulating && setup.isThermocouple && setup.autoColdJunction) m_io.UpdateColdJunction();
     m_point.referenceSignal = m_io.PhysToEl(m_point.reference);
     if (!m_io.ToleranceFilled(KindSecondary)) {
         m_io.StopSteps();
         m_io.Message(17);
         return -1;
     }
-    if (!(m_manualReference && m_manualMeasured)) {
+    if (emulating) {
         if (m_io.StartEmulate() != 0 || m_io.WriteReal(devlink::EmulValue, m_point.referenceSignal) != 0) {
             m_io.StopSteps();
             return -1;
         }
+        m_emulatedSignal = m_point.referenceSignal;
     }
     const sensors::SensorSetup& s = m_io.Setup();
     m_data.device.rangeLow = s.rangeMin;
@@ -252,6 +257,13 @@ TVerificationRun::TickOutcome TVerificationRun::Tick()
         p.error = PointError(m_kind, p.measured, p.reference, p.rangeLow, p.rangeHigh);
         p.referenceSignal = m_io.PhysToEl(p.reference);
         p.errorSignal = m_io.PhysToEl(p.error);
+        // the emulated signal follows a moving cold junction
+        if (m_kind == KindSecondary && !(m_manualReference && m_manualMeasured) &&
+            std::isfinite(p.referenceSignal) && p.referenceSignal != m_emulatedSignal) {
+            if (m_io.WriteReal(devlink::EmulValue, p.referenceSignal) == 0)
+                m_emulatedSignal = p.referenceSignal;
+            if (!m_running) return TickOutcome::Stopped;
+        }
     }
     p.tolerance = m_tolerance;
 
@@ -286,6 +298,7 @@ void TVerificationRun::Stop()
     if (!m_running) return;
     m_ready = false;
     SetRunning(false); // first: a write below that loses the link finds the run stopped
+    m_emulatedSignal = kNaN;
     m_io.ClearRelays();
     if (m_io.LinkUp()) m_io.StopSignal();
     m_io.StopSteps();
@@ -304,8 +317,10 @@ int TVerificationRun::EmulatedValueChanged(float value)
         ResetWindows();
         m_ready = false;
     }
-    if (m_running && m_io.LinkUp())
-        return m_io.WriteReal(devlink::EmulValue, p.referenceSignal) == 0 ? 0 : -1;
+    if (m_running && m_io.LinkUp()) {
+        if (m_io.WriteReal(devlink::EmulValue, p.referenceSignal) != 0) return -1;
+        m_emulatedSignal = p.referenceSignal;
+    }
     return 0;
 }
 

@@ -21,6 +21,8 @@
 #include "verification/point.h"
 #include "verification/results.h"
 
+#include <limits>
+
 namespace verification {
 
 /// Number of readings in each statistics window of a run.
@@ -164,6 +166,8 @@ private:
     bool m_toleranceFromClass = false;
     float m_workMin = 0, m_workMax = 0;
     float m_refUnitRatio = 1;
+    // kind 2: the signal last written to the calibrator (NaN: none)
+    float m_emulatedSignal = std::numeric_limits<float>::quiet_NaN();
     measure::TStatistics m_refWindow, m_measWindow;
     ResultRow m_point;
     float m_ratio;

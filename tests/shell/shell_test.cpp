@@ -1,21 +1,21 @@
 // The application shell against the virtual calibrator in process, offscreen.
 #include "device/archiveframe.h"
 #include "link/findframe.h"
+#include "measure/chartview.h"
+#include "measure/emulateframe.h"
+#include "measure/mesureframe.h"
+#include "measure/reportmodel.h"
+#include "measure/stepsframe.h"
 #include "platform/cp1251.h"
+#include "platform/delay.h"
 #include "platform/ini.h"
 #include "platform/messageservice.h"
 #include "sensors/labelededit.h"
-#include "link/findframe.h"
-#include "measure/chartview.h"
-#include "measure/mesureframe.h"
-#include "measure/reportmodel.h"
-#include "platform/delay.h"
 #include "sensors/sensorframe.h"
 #include "shell/commands.h"
 #include "shell/components.h"
 #include "shell/ddepublisher.h"
 #include "shell/mainwindow.h"
-#include "shell/pages.h"
 #include "shell/paths.h"
 #include "shell/project.h"
 #include "shell/radiogroup.h"
@@ -37,6 +37,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -493,4 +494,60 @@ TEST_F(Shell, CalibratorLineAndConditionLimits)
     EXPECT_EQ(report->ed_se_lorik->text(), QStringLiteral("ЛОРИК зав.№100001")); // kept while down
     report->amp_CD_TEMP->setText(QStringLiteral("17"));
     EXPECT_EQ(report->amp_CD_TEMP->palette().color(QPalette::Base), QColor(255, 191, 0));
+}
+
+// The Emulation page in the main window: it stops a running measurement, keeps its programme (the
+// interval, not the countdown) in the project, and ends at the first tick after the cable is pulled.
+TEST_F(Shell, EmulationStopsTheMeasurementKeepsItsProgrammeAndEndsWhenTheCableIsPulled)
+{
+    sim::VirtualCalibrator vc(Bench());
+    ASSERT_EQ(vc.Start(simDir.Link(QStringLiteral("ttyLORIK0"))), 0);
+    platform::ScopedNoDelay noDelay;
+    auto w = Start();
+    ASSERT_TRUE(w->IsConnected());
+    auto* mesure = w->findChild<measure::TFrameMesure*>(QStringLiteral("FrameMesure1"));
+    auto* page = w->findChild<measure::TFrameEmulate*>(QStringLiteral("FrameEmulate1"));
+    ASSERT_NE(page, nullptr);
+    mesure->StartMeasurementClick();
+    ASSERT_TRUE(mesure->Running());
+
+    // a unified resistance: the characteristic library lives beside the program, not the tests
+    page->FrameSensor1->cbType->setCurrentIndex(2);
+    page->FrameSensor1->cb_Std->setCurrentIndex(2);
+    page->FrameSensor1->Update();
+    measure::TFrame_steps* s = page->Frame_steps1;
+    s->EFixedSteps->setCurrentIndex(measure::kStepsProgrammed);
+    s->EStep[1]->setChecked(true);
+    s->EStepValue[1]->setText(QStringLiteral("50"));
+    s->EAutoStep->setChecked(true);
+    s->EAutoStepInterval->setValue(7);
+    page->StartEmulationClick();
+    ASSERT_TRUE(page->Running());
+    EXPECT_FALSE(mesure->Running());
+    s->Program().Tick();
+    s->Program().Tick();
+    EXPECT_EQ(s->EAutoStepInterval->value(), 5); // the countdown
+
+    const QString path = homeDir.filePath(QStringLiteral("e.aip"));
+    ASSERT_EQ(LoadSaveProject(path, true), 0);
+    platform::IniFile ini;
+    ASSERT_TRUE(ini.Load(path));
+    const QString section = QStringLiteral("_Form_Main_FrameEmulate1_Frame_steps1_");
+    EXPECT_EQ(ini.Value(section, QStringLiteral("EAutoStepInterval")), QStringLiteral("7"));
+    EXPECT_EQ(ini.Value(section, QStringLiteral("EFixedSteps")), QStringLiteral("2"));
+    EXPECT_EQ(ini.Value(section, QStringLiteral("EStep2Value")), QStringLiteral("50"));
+
+    vc.Unplug();
+    page->Timer1Timer();
+    page->Timer1Timer();
+    EXPECT_FALSE(page->Running());
+    EXPECT_EQ(Count(kLinkLost), 1);
+
+    s->EStep[1]->setChecked(false);
+    s->EAutoStepInterval->setValue(30);
+    ASSERT_EQ(LoadSaveProject(path, false), 0);
+    EXPECT_TRUE(s->EStep[1]->isChecked());
+    EXPECT_TRUE(s->EStepValue[1]->isEnabled());
+    EXPECT_EQ(s->EAutoStepInterval->value(), 7);
+    w->CloseSequence();
 }

@@ -282,6 +282,7 @@ TEST(SimulatorLoop, ThermocoupleEmulationIntoTransmitter)
     w.noise = 0;
     w.ambient = {22, 0, 600, 0};
     w.loop.errorPct = 0;
+    w.loop.lagS = 0;
     sim::VirtualCalibrator vc(w);
     ASSERT_EQ(vc.Start(), 0);
     TInterface link;
@@ -296,6 +297,43 @@ TEST(SimulatorLoop, ThermocoupleEmulationIntoTransmitter)
     EXPECT_NEAR(ma, 12.0, 0.01); // 300 °C of 0..600 °C
     EXPECT_EQ(link.WriteRegisterReal(EmulValue, 150.0f), -4); // beyond the mV output
     EXPECT_EQ(link.DeviceErrorCode(), 6);
+
+    // one failed access, then the register answers again
+    vc.Model().InjectDeviceErrorOnce(EmulValue, 11);
+    EXPECT_EQ(link.WriteRegisterReal(EmulValue, emf), -4);
+    EXPECT_EQ(link.DeviceErrorCode(), 11);
+    EXPECT_EQ(link.WriteRegisterReal(EmulValue, emf), 0);
+
+    // the output ends with the mode: measuring again alone finds the transmitter without a signal
+    ASSERT_EQ(link.WriteRegisterInt(MeasMode, MeasStop), 0);
+    ASSERT_EQ(link.WriteRegisterInt(MeasMode, MeasCurrentMa), 0);
+    ASSERT_EQ(link.ReadRegisterReal(MeasuredValue, &ma), 0);
+    EXPECT_NEAR(ma, 3.6, 0.01);
+}
+
+TEST(SimulatorLoop, LaggedTransmitterApproachesTheStep)
+{
+    sim::World w;
+    QString error;
+    ASSERT_TRUE(sim::LoadScenario(sim::VirtualCalibrator::ScenarioPath(QStringLiteral("loop")), &w, &error));
+    w.noise = 0;
+    w.loop = {15, 0, 100, 0, 100, 0, 0.3}; // a 0..100 mV input, 0.3 s time constant
+    sim::VirtualCalibrator vc(w);
+    ASSERT_EQ(vc.Start(), 0);
+    TInterface link;
+    link.Frames().Initialise(vc.PortPath(), 115200, 1, 150);
+    ASSERT_EQ(link.WriteRegisterInt(EmulSignalKind, EmulVoltageMv), 0);
+    ASSERT_EQ(link.WriteRegisterReal(EmulValue, 0.0f), 0);
+    ASSERT_EQ(link.WriteRegisterInt(MeasMode, MeasCurrentMa), 0);
+    float first = 0, later = 0;
+    ASSERT_EQ(link.ReadRegisterReal(MeasuredValue, &first), 0);
+    EXPECT_NEAR(first, 4, 0.01);
+    ASSERT_EQ(link.WriteRegisterReal(EmulValue, 50.0f), 0);
+    ASSERT_EQ(link.ReadRegisterReal(MeasuredValue, &first), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500)); // five time constants
+    ASSERT_EQ(link.ReadRegisterReal(MeasuredValue, &later), 0);
+    EXPECT_LT(first, 8); // still on its way to 12 mA
+    EXPECT_NEAR(later, 12, 0.1);
 }
 
 TEST(Scenarios, EveryBundledScenarioLoadsAndBadOnesAreExplained)

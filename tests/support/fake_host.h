@@ -42,6 +42,7 @@ public:
         return out;
     }
     void SaveProject() override { ++projectSaves; }
+    void StopOtherWork(QWidget*) override { ++otherWorkStopped; }
     measure::TFormGraphChk* VerificationChart() override { return chart; }
 
     int noLinkMessages = 0;
@@ -51,6 +52,7 @@ public:
     bool admin = false;
     bool debug = false;
     int resultsShown = 0;
+    int otherWorkStopped = 0;
     QMap<QString, QString> reportFields;
     QString templateDir;
     QString dataDir;           ///< the data folder the host gives (a test's temporary folder)

@@ -4,9 +4,12 @@
 #include "link/registers.h"
 #include "measure/chartview.h"
 #include "measure/graphchk.h"
+#include "measure/stepsframe.h"
+#include "measure/valuecontrolframe.h"
 #include "platform/delay.h"
 #include "platform/messageservice.h"
 #include "reports/protocoldata.h"
+#include "sensors/ioutframe.h"
 #include "sensors/sensorframe.h"
 #include "simulator/virtualcalibrator.h"
 #include "tests/support/fake_host.h"
@@ -16,6 +19,7 @@
 #include "verification/reportparam.h"
 #include "verification/results.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -125,6 +129,45 @@ protected:
 class Furnace : public Chk {
 protected:
     Furnace() : Chk(Scenario("furnace")) {}
+};
+
+// type K emulated into a 0..600 °C transmitter read back through the current input
+class Loop : public Chk {
+protected:
+    Loop() : Chk(World()) {}
+    static sim::World World()
+    {
+        sim::World w = Scenario("loop");
+        w.loop.lagS = 0; // the ticks here come faster than a second
+        return w;
+    }
+    void SetUp() override
+    {
+        Chk::SetUp();
+        page->cb_TypePov->setCurrentIndex(KindSecondary);
+        sensors::TFrameSensor* s = page->FrameSensor_SC;
+        s->cbType->setCurrentIndex(1);
+        s->cb_TP->setCurrentIndex(1); // type K
+        s->cbIsAutoCompens->setChecked(true);
+        sensors::TFrame_std_Iout_tune* iout = s->Iout();
+        iout->rb_4_20->setChecked(true);
+        iout->ebFizMin->setText(QStringLiteral("0"));
+        iout->ebFizMax->setText(QStringLiteral("600"));
+        s->Update();
+        Tolerance("0.25");
+    }
+    /// A programme of the values given.
+    void Programme(std::initializer_list<const char*> values)
+    {
+        measure::TFrame_steps* steps = page->Frame_steps_SC;
+        steps->EFixedSteps->setCurrentIndex(measure::kStepsProgrammed);
+        int i = 0;
+        for (const char* v : values) {
+            steps->EStep[i]->setChecked(true);
+            steps->EStepValue[i]->setText(QString::fromLatin1(v));
+            ++i;
+        }
+    }
 };
 
 } // namespace
@@ -353,4 +396,61 @@ TEST_F(Furnace, AThermocoupleWithAutomaticColdJunctionReadsItsOwnError)
     EXPECT_NEAR(p.tolerance, 0.0075f * p.reference, 1e-4); // class 2 at 400 °C: 0.0075·t
     EXPECT_EQ(p.pass, 1);
     EXPECT_NEAR(s->Setup().coldJunctionTemp, 23, 0.5);
+}
+
+TEST_F(Loop, AThreeStepProgrammeGivesThreePointsWithinTheTransmittersError)
+{
+    Programme({"100", "300", "500"});
+    EXPECT_EQ(page->Frame_ValueControl1->Label_Units->text(), page->FrameSensor_SC->Setup().physUnit);
+    EXPECT_FALSE(page->FrameSensor_SC->Iout()->cbUniuFiz->isEnabled()); // read in the sensor's unit
+    page->btn_StartClick();
+    ASSERT_TRUE(page->Run().Running());
+    EXPECT_TRUE(page->Panel_Etl_el->isVisible());
+    for (float value : {100.0f, 300.0f, 500.0f}) {
+        SCOPED_TRACE(value);
+        EXPECT_FLOAT_EQ(page->Frame_ValueControl1->Value(), value);
+        // the new value: the windows and the point of the old one are gone until the next tick
+        EXPECT_FALSE(page->Btn_ToReport->isEnabled());
+        EXPECT_EQ(page->Run().MeasuredWindow().count, 0);
+        EXPECT_NEAR(vc.Model().State().emulValue, page->FrameSensor_SC->PhysToEl(value), 1e-3);
+        Ticks(3);
+        ASSERT_TRUE(page->Btn_ToReport->isEnabled());
+        page->Btn_ToReportClick();
+        page->Frame_steps_SC->NextStep();
+    }
+    ASSERT_EQ(Results().count, 3);
+    const float span = page->FrameSensor_SC->Setup().rangeMax - page->FrameSensor_SC->Setup().rangeMin;
+    for (int i = 0; i < 3; ++i) {
+        const ResultRow& r = Results().rows[i];
+        SCOPED_TRACE(i);
+        EXPECT_FLOAT_EQ(r.reference, 100.0f + 200.0f * i);
+        EXPECT_NEAR(r.measured, r.reference + 0.0005f * 600, 0.3); // 0.05 % of the transmitter's span
+        EXPECT_NEAR(r.error, (r.measured - r.reference) / span * 100, 1e-4);
+        EXPECT_EQ(r.pass, 1);
+    }
+    EXPECT_EQ(Results().rows[2].tolerance, 0.25f);
+
+    // a hand correction is a new value too
+    Ticks(2);
+    ASSERT_TRUE(page->Btn_ToReport->isEnabled());
+    page->Frame_ValueControl1->SetValue(page->Frame_ValueControl1->Value() + 1);
+    EXPECT_FALSE(page->Btn_ToReport->isEnabled());
+    EXPECT_TRUE(page->lb_Err_meas->text().isEmpty());
+    Ticks(1);
+    EXPECT_TRUE(page->Btn_ToReport->isEnabled());
+    EXPECT_FLOAT_EQ(page->Run().Point().reference, 301.0f); // the programme plays back: 100, 300, 500, 300
+
+    page->btn_StopClick();
+    EXPECT_FALSE(page->Frame_steps_SC->Running());
+    EXPECT_EQ(vc.Model().State().emulValue, 0);
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join(u'|').toStdString();
+}
+
+TEST_F(Loop, AStepOutsideTheSensorsRangeRefusesTheStart)
+{
+    Programme({"100", "5000"});
+    page->btn_StartClick();
+    EXPECT_FALSE(page->Run().Running());
+    EXPECT_FALSE(page->Frame_steps_SC->Running());
+    EXPECT_EQ(page->focusWidget(), page->Frame_steps_SC->EStepValue[1]); // flashed and focused
 }
