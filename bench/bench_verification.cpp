@@ -4,6 +4,7 @@
 // an empty and a full results list (the tick does not depend on the rows).
 #include "link/registers.h"
 #include "measure/graphchk.h"
+#include "measure/stepsframe.h"
 #include "platform/delay.h"
 #include "sensors/ioutframe.h"
 #include "sensors/sensorframe.h"
@@ -18,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -133,11 +135,12 @@ sim::World Scenario(const char* name)
 }
 
 // The page's tick on a scenario: 0 pressure, 1 Pt100 in the bath, 2 type K with automatic cold
-// junction in the furnace.
+// junction in the furnace, 3 a secondary instrument (type K emulated into the loop transmitter).
 void BM_PageTick(benchmark::State& state)
 {
     const int variant = int(state.range(0));
-    const char* scenario = variant == 0 ? "pressure" : variant == 1 ? "bench" : "furnace";
+    const char* scenarios[] = {"pressure", "bench", "furnace", "loop"};
+    const char* scenario = scenarios[variant];
     platform::ScopedNoDelay noDelay;
     QTemporaryDir dir;
     qputenv("LORIK_SIM_DIR", dir.path().toLocal8Bit());
@@ -153,17 +156,30 @@ void BM_PageTick(benchmark::State& state)
         state.SkipWithError("no connection");
         return;
     }
-    TFrame_Chk page(&host);
+    TFrame_Chk page(&host, nullptr, QStringLiteral(LORIK_BIN_DIR "/libpolynoms.so"));
     auto* report = new TFrame_ReportParam(dir.filePath(QStringLiteral("kt.ini")), &page);
     page.SetSubPages(report, nullptr, {});
     page.show();
     page.ed_Err_ok->setText(QStringLiteral("0.5"));
-    if (variant > 0) page.cb_TypePov->setCurrentIndex(KindTemperature);
+    if (variant == 1 || variant == 2) page.cb_TypePov->setCurrentIndex(KindTemperature);
     if (variant == 2) {
         page.FrameSensorDT1->cbType->setCurrentIndex(1);
         page.FrameSensorDT1->cb_TP->setCurrentIndex(1);
         page.FrameSensorDT1->cbIsAutoCompens->setChecked(true);
         page.FrameSensorDT1->cbTypeChange();
+    }
+    if (variant == 3) {
+        page.cb_TypePov->setCurrentIndex(KindSecondary);
+        sensors::TFrameSensor* f = page.FrameSensor_SC;
+        f->cbType->setCurrentIndex(1);
+        f->cb_TP->setCurrentIndex(1);
+        f->cbIsAutoCompens->setChecked(true);
+        f->Iout()->rb_4_20->setChecked(true);
+        f->Iout()->ebFizMin->setText(QStringLiteral("0"));
+        f->Iout()->ebFizMax->setText(QStringLiteral("600"));
+        f->Update();
+        page.Frame_steps_SC->EFixedSteps->setCurrentIndex(measure::kStepsNone);
+        page.Frame_steps_SC->ESignalValue->setText(QStringLiteral("300"));
     }
     page.btn_StartClick();
     if (!page.Run().Running()) {
@@ -177,9 +193,11 @@ void BM_PageTick(benchmark::State& state)
             break;
         }
     }
+    // a tick that measured nothing would be no figure
+    if (!std::isfinite(page.Run().Point().error)) state.SkipWithError("no error was measured");
     page.btn_StopClick();
 }
-BENCHMARK(BM_PageTick)->ArgName("scenario")->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(50);
+BENCHMARK(BM_PageTick)->ArgName("scenario")->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(50);
 
 } // namespace
 
