@@ -11,6 +11,7 @@
 #include "platform/delay.h"
 #include "platform/messageservice.h"
 #include "simulator/virtualcalibrator.h"
+#include "tests/support/fake_host.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -27,29 +28,14 @@
 
 namespace {
 
-// The main-window services the page needs; the live value keeps its last text only.
-class BenchHost : public devlink::IPageHost {
+// The test host, but the live value keeps its last text only (a day of readings would otherwise
+// be counted in the memory figure).
+class BenchHost : public testsupport::FakePageHost {
 public:
-    explicit BenchHost(QString dataDir) : m_data(std::move(dataDir)) { m_session.Create(false); }
-    devlink::LinkSession& Session() override { return m_session; }
-    void NoLinkMessage() override {}
-    void MarkWrongField(QWidget*) override {}
+    explicit BenchHost(const QString& data) { dataDir = data; }
     void PublishValue(const QString& text) override { m_value = text; }
-    bool AdminMode() const override { return false; }
-    bool DebugMode() const override { return false; }
-    void OpenThroughDesktop(const QString&) override {}
-    void ShowResults() override {}
-    void SetReportField(const QString&, const QString&) override {}
-    QString DataDir() const override { return m_data; }
-    measure::TFormGraphChk* VerificationChart() override { return nullptr; }
-    QString TemplateDir() override { return {}; }
-    QList<QWidget*> MainWindowWidgets(const QString&) override { return {}; }
-    void SaveProject() override {}
-    void StopOtherWork(QWidget*) override {}
 
 private:
-    devlink::LinkSession m_session;
-    QString m_data;
     QString m_value;
 };
 
